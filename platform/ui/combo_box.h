@@ -1,0 +1,35 @@
+#pragma once
+// The platform's combo box. ItemIndex set from code raises no change event.
+// Style csDropDownList: pick from the list only. Style csDropDown: an edit
+// field whose typed text completes to the first entry that begins with it
+// (ignoring case) and selects it; every change of the edit text raises
+// OnChange (ItemIndex -1 when the text names no entry).
+
+#include <QComboBox>
+#include <functional>
+
+enum TComboBoxStyle { csDropDown, csDropDownList };
+
+class TComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit TComboBox(QWidget* parent = nullptr);
+    TComboBoxStyle Style() const { return style_; }
+    void SetStyle(TComboBoxStyle style);
+    int ItemIndex() const;
+    void SetItemIndex(int index);  // no OnChange
+    int ItemCount() const { return count(); }
+    QString Item(int index) const { return itemText(index); }
+    int IndexOfItem(const QString& text) const;  // ignoring case; -1 when none
+    void AddItem(const QString& text);
+    void ClearAll();  // items and text, no OnChange
+    std::function<void()> OnChange;  // the user picked an entry or edited the text
+    std::function<void()> OnEnter;   // the box received the input focus
+
+protected:
+    void focusInEvent(QFocusEvent* e) override;
+
+private:
+    TComboBoxStyle style_ = csDropDown;
+    bool silent_ = false;
+};

@@ -1,0 +1,31 @@
+#pragma once
+// The platform's speed button: flat, takes no focus, a glyph with an enabled
+// and a disabled picture, GroupIndex/Down semantics. A click on a grouped
+// button puts it down (releasing the others of its group) and runs OnClick,
+// also when it was down already; SetDown from code runs no handler.
+
+#include <QToolButton>
+#include <functional>
+
+class TSpeedButton : public QToolButton {
+    Q_OBJECT
+public:
+    explicit TSpeedButton(QWidget* parent = nullptr);
+    int GroupIndex() const { return groupIndex_; }
+    void SetGroupIndex(int g) { groupIndex_ = g; }
+    bool Down() const { return down_; }
+    void SetDown(bool down);  // releases the other buttons of the group; no OnClick
+    // Glyph: the picture shown while enabled, and the one shown while disabled.
+    void SetGlyph(const QPixmap& enabled, const QPixmap& disabled);
+    void Click();  // as a user's click (nothing when disabled)
+    std::function<void()> OnClick;  // run through the application's guard
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    void ReleaseSiblings();
+    int groupIndex_ = 0;
+    bool down_ = false;
+};
