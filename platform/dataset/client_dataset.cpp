@@ -1,1 +1,1314 @@
-// being written
+#include "platform/dataset/client_dataset.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "platform/core/exceptions.h"
+#include "platform/core/number_text.h"
+
+namespace {
+
+constexpr size_t kMaxFieldNameLength = 31;
+constexpr int kMaxStringSize = 65530;  // a text length of 65531 or more is refused
+constexpr int kDefaultStringSize = 20;
+
+constexpr std::string_view kTrueText = "Wahr";
+constexpr std::string_view kFalseText = "Falsch";
+
+// How a column keeps its values.
+enum class Kind : uint8_t { Int, Float, Bool, Text };
+
+bool KindOf(TFieldType type, Kind& kind) {
+    switch (type) {
+        case ftString:
+            kind = Kind::Text;
+            return true;
+        case ftSmallint:
+        case ftInteger:
+        case ftWord:
+        case ftAutoInc:
+        case ftLargeint:
+            kind = Kind::Int;
+            return true;
+        case ftFloat:
+        case ftCurrency:
+            kind = Kind::Float;
+            return true;
+        case ftBoolean:
+            kind = Kind::Bool;
+            return true;
+        default:
+            return false;
+    }
+}
+
+std::string ListIndexMessage(int index) {
+    return FormatMessage(Msg::ListIndexError, {IntToStr(index)});
+}
+
+// ---------------------------------------------------------------- collation
+
+// Two weight tables over the 256 bytes of Windows-1252. The first ignores case
+// and accents (every letter weighs as its base letter); the second ignores
+// case only. Weight 0 is never given, so a key padded with 0 sorts a shorter
+// text first.
+struct Collation {
+    uint8_t primary[256];
+    uint8_t secondary[256];
+
+    Collation() {
+        char base[256] = {};
+        for (int c = 'a'; c <= 'z'; ++c) {
+            base[c] = static_cast<char>(c);
+            base[c - 'a' + 'A'] = static_cast<char>(c);
+        }
+        auto set = [&](std::initializer_list<int> bytes, char letter) {
+            for (int b : bytes) base[b] = letter;
+        };
+        set({0x83}, 'f');
+        set({0x8A, 0x9A, 0xDF}, 's');
+        set({0x8C, 0x9C, 0xD2, 0xD3, 0xD4, 0xD5, 0xD6, 0xD8, 0xF2, 0xF3, 0xF4, 0xF5, 0xF6, 0xF8},
+            'o');
+        set({0x8E, 0x9E}, 'z');
+        set({0x9F, 0xDD, 0xFD, 0xFF}, 'y');
+        set({0xC0, 0xC1, 0xC2, 0xC3, 0xC4, 0xC5, 0xC6, 0xE0, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5, 0xE6},
+            'a');
+        set({0xC7, 0xE7}, 'c');
+        set({0xC8, 0xC9, 0xCA, 0xCB, 0xE8, 0xE9, 0xEA, 0xEB}, 'e');
+        set({0xCC, 0xCD, 0xCE, 0xCF, 0xEC, 0xED, 0xEE, 0xEF}, 'i');
+        set({0xD0, 0xF0}, 'd');
+        set({0xD1, 0xF1}, 'n');
+        set({0xD9, 0xDA, 0xDB, 0xDC, 0xF9, 0xFA, 0xFB, 0xFC}, 'u');
+        set({0xDE, 0xFE}, 't');
+
+        int weight = 0;
+        for (int b = 0; b < 256; ++b) {
+            if (!base[b] && !(b >= '0' && b <= '9')) primary[b] = static_cast<uint8_t>(++weight);
+        }
+        for (int b = '0'; b <= '9'; ++b) primary[b] = static_cast<uint8_t>(++weight);
+        for (int c = 'a'; c <= 'z'; ++c) {
+            ++weight;
+            for (int b = 0; b < 256; ++b) {
+                if (base[b] == c) primary[b] = static_cast<uint8_t>(weight);
+            }
+        }
+
+        for (int b = 0; b < 256; ++b) secondary[b] = static_cast<uint8_t>(b);
+        for (int b = 'A'; b <= 'Z'; ++b) secondary[b] = static_cast<uint8_t>(b + 0x20);
+        secondary[0x8A] = 0x9A;
+        secondary[0x8C] = 0x9C;
+        secondary[0x8E] = 0x9E;
+        secondary[0x9F] = 0xFF;
+        for (int b = 0xC0; b <= 0xDE; ++b) {
+            if (b != 0xD7) secondary[b] = static_cast<uint8_t>(b + 0x20);
+        }
+    }
+};
+
+const Collation& Coll() {
+    static const Collation collation;
+    return collation;
+}
+
+// Names of fields and indexes compare without regard to case, umlauts included.
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    const uint8_t* fold = Coll().secondary;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (fold[static_cast<unsigned char>(a[i])] != fold[static_cast<unsigned char>(b[i])]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int CompareLevel(std::string_view a, std::string_view b, const uint8_t* table) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const uint8_t wa = table[static_cast<unsigned char>(a[i])];
+        const uint8_t wb = table[static_cast<unsigned char>(b[i])];
+        if (wa != wb) return wa < wb ? -1 : 1;
+    }
+    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    return 0;
+}
+
+int CollateText(std::string_view a, std::string_view b, bool caseInsensitive) {
+    if (a == b) return 0;
+    const Collation& c = Coll();
+    if (int r = CompareLevel(a, b, c.primary)) return r;
+    if (int r = CompareLevel(a, b, c.secondary)) return r;
+    if (caseInsensitive) return 0;
+    const int r = a.compare(b);
+    return r < 0 ? -1 : (r > 0 ? 1 : 0);
+}
+
+// Sixteen primary weights from position from on, most significant first, as
+// two numbers.
+void TextPrefix(std::string_view s, uint64_t& high, uint64_t& low) {
+    const Collation& c = Coll();
+    uint64_t key[2] = {0, 0};
+    for (size_t i = 0; i < 16; ++i) {
+        key[i / 8] <<= 8;
+        if (i < s.size()) key[i / 8] |= c.primary[static_cast<unsigned char>(s[i])];
+    }
+    high = key[0];
+    low = key[1];
+}
+
+// An unsigned number that orders like the double (zero's sign ignored).
+uint64_t FloatOrderBits(double d) {
+    if (d == 0) d = 0;
+    const uint64_t bits = std::bit_cast<uint64_t>(d);
+    return (bits & (1ull << 63)) ? ~bits : bits | (1ull << 63);
+}
+
+int64_t RoundToInt64(double d) {
+    if (std::isnan(d)) return 0;
+    if (d >= 9.2e18) return std::numeric_limits<int64_t>::max();
+    if (d <= -9.2e18) return std::numeric_limits<int64_t>::min();
+    return std::llround(d);
+}
+
+bool ParseBoolText(std::string_view text, bool& value) {
+    if (SameText(text, kTrueText) || SameText(text, "true")) {
+        value = true;
+        return true;
+    }
+    if (SameText(text, kFalseText) || SameText(text, "false")) {
+        value = false;
+        return true;
+    }
+    return false;
+}
+
+// Field names of a ";"-separated list, blanks trimmed, empty entries skipped.
+std::vector<AnsiString> SplitFieldList(std::string_view list) {
+    std::vector<AnsiString> names;
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = list.find(';', start);
+        if (end == std::string_view::npos) end = list.size();
+        std::string_view name = TrimView(list.substr(start, end - start));
+        if (!name.empty()) names.emplace_back(name);
+        start = end + 1;
+    }
+    return names;
+}
+
+bool ListContains(const std::vector<AnsiString>& names, std::string_view name) {
+    for (const auto& n : names) {
+        if (SameName(n, name)) return true;
+    }
+    return false;
+}
+
+struct ColumnSchema {
+    AnsiString name;
+    TFieldType type;
+    int size;
+    Kind kind;
+};
+
+// One value of the edit buffer. The text keeps its capacity from one record to
+// the next, so editing record after record does not allocate.
+struct Slot {
+    bool null = true;
+    bool dirty = false;
+    int64_t i = 0;  // integers and truth values
+    double d = 0;
+    std::string s;
+};
+
+// The values of one column, by record number.
+struct Column {
+    Kind kind;
+    std::vector<uint8_t> nulls;
+    std::vector<int64_t> ints;
+    std::vector<double> floats;
+    std::vector<uint8_t> bools;
+    std::string arena;  // every text of the column, one after another
+    std::vector<uint64_t> offsets;
+    std::vector<uint32_t> lengths;
+
+    explicit Column(Kind k) : kind(k) {}
+
+    void AddNull() {
+        nulls.push_back(1);
+        switch (kind) {
+            case Kind::Int:
+                ints.push_back(0);
+                break;
+            case Kind::Float:
+                floats.push_back(0);
+                break;
+            case Kind::Bool:
+                bools.push_back(0);
+                break;
+            case Kind::Text:
+                offsets.push_back(0);
+                lengths.push_back(0);
+                break;
+        }
+    }
+
+    std::string_view Text(int r) const {
+        return std::string_view(arena.data() + offsets[r], lengths[r]);
+    }
+
+    void Store(int r, const Slot& v) {
+        nulls[r] = v.null ? 1 : 0;
+        switch (kind) {
+            case Kind::Int:
+                ints[r] = v.null ? 0 : v.i;
+                break;
+            case Kind::Float:
+                floats[r] = v.null ? 0 : v.d;
+                break;
+            case Kind::Bool:
+                bools[r] = (!v.null && v.i) ? 1 : 0;
+                break;
+            case Kind::Text:
+                if (v.null) {
+                    lengths[r] = 0;
+                } else if (v.s.size() <= lengths[r]) {
+                    // A record's text is its own: a text that fits replaces it in place.
+                    if (!v.s.empty())
+                        std::memcpy(arena.data() + offsets[r], v.s.data(), v.s.size());
+                    lengths[r] = static_cast<uint32_t>(v.s.size());
+                } else {
+                    offsets[r] = arena.size();
+                    lengths[r] = static_cast<uint32_t>(v.s.size());
+                    arena.append(v.s);
+                }
+                break;
+        }
+    }
+
+    void Load(int r, Slot& v) const {
+        v.null = nulls[r] != 0;
+        v.dirty = false;
+        v.i = 0;
+        v.d = 0;
+        v.s.clear();
+        if (v.null) return;
+        switch (kind) {
+            case Kind::Int:
+                v.i = ints[r];
+                break;
+            case Kind::Float:
+                v.d = floats[r];
+                break;
+            case Kind::Bool:
+                v.i = bools[r];
+                break;
+            case Kind::Text:
+                v.s.assign(Text(r));
+                break;
+        }
+    }
+
+    int Compare(int a, int b, bool caseInsensitive) const {
+        const bool na = nulls[a] != 0, nb = nulls[b] != 0;
+        if (na || nb) return na == nb ? 0 : (na ? -1 : 1);
+        switch (kind) {
+            case Kind::Int:
+                return ints[a] < ints[b] ? -1 : (ints[b] < ints[a] ? 1 : 0);
+            case Kind::Float: {
+                const uint64_t x = FloatOrderBits(floats[a]), y = FloatOrderBits(floats[b]);
+                return x < y ? -1 : (y < x ? 1 : 0);
+            }
+            case Kind::Bool:
+                return bools[a] < bools[b] ? -1 : (bools[b] < bools[a] ? 1 : 0);
+            case Kind::Text:
+                return CollateText(Text(a), Text(b), caseInsensitive);
+        }
+        return 0;
+    }
+
+    // A key whose order agrees with Compare wherever the keys differ: the
+    // null flag (0 null, 1 a value), then two numbers. For numbers and truth
+    // values equal keys mean equal values.
+    struct SortKey {
+        uint64_t high;
+        uint64_t low;
+        uint32_t hasValue;
+    };
+    SortKey KeyOf(int r) const {
+        SortKey key{0, 0, 0};
+        if (nulls[r]) return key;
+        key.hasValue = 1;
+        switch (kind) {
+            case Kind::Int:
+                key.high = static_cast<uint64_t>(ints[r]) ^ (1ull << 63);
+                break;
+            case Kind::Float:
+                key.high = FloatOrderBits(floats[r]);
+                break;
+            case Kind::Bool:
+                key.high = bools[r];
+                break;
+            case Kind::Text:
+                TextPrefix(Text(r), key.high, key.low);
+                break;
+        }
+        return key;
+    }
+};
+
+// What a field read sees: the edit buffer's slot, a stored record, or nothing.
+struct ValueRef {
+    const Slot* slot = nullptr;
+    const Column* column = nullptr;
+    int rec = -1;
+
+    bool IsNull() const {
+        if (slot) return slot->null;
+        return rec < 0 || column->nulls[rec] != 0;
+    }
+    int64_t Int() const {
+        if (slot) return slot->i;
+        return column->kind == Kind::Bool ? column->bools[rec] : column->ints[rec];
+    }
+    double Float() const { return slot ? slot->d : column->floats[rec]; }
+    std::string_view Text() const { return slot ? std::string_view(slot->s) : column->Text(rec); }
+};
+
+struct KeyPart {
+    int column;
+    bool descending;
+    bool caseInsensitive;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------- storage and view
+
+struct TClientDataSet::Impl {
+    bool created = false;
+    std::vector<ColumnSchema> schema;
+    std::vector<Column> columns;
+    int slots = 0;  // records ever stored; deleted ones stay unused
+
+    std::vector<int32_t> order;   // natural order: record numbers
+    std::vector<int32_t> natPos;  // by record number: position in order (-1 deleted)
+
+    bool indexed = false;
+    std::vector<KeyPart> keyParts;
+    std::vector<int32_t> index;  // the selected index: record numbers in its order
+
+    int cur = -1;           // view position of the current record (the one before an insertion)
+    int insertPos = -1;     // view position shown for the record being inserted
+    int insertBefore = -1;  // record number it goes before in natural order; -1 = end
+    std::vector<Slot> buffer;
+
+    // Field reads of ViewDisplayText: 0 normal, 1 storage record, 2 edit buffer.
+    int redirect = 0;
+    int redirectRec = -1;
+
+    const std::vector<int32_t>& View() const { return indexed ? index : order; }
+
+    // Where field reads of column c go: the edit buffer while a record is
+    // edited or inserted, else the current record (or what ViewDisplayText names).
+    ValueRef Read(int c, TDataSetState state) const {
+        ValueRef ref;
+        if (redirect == 2 || (redirect == 0 && (state == dsEdit || state == dsInsert))) {
+            ref.slot = &buffer[c];
+        } else {
+            ref.column = &columns[c];
+            ref.rec = redirect == 1 ? redirectRec : CurrentRec();
+        }
+        return ref;
+    }
+    int Count() const { return static_cast<int>(View().size()); }
+    int CurrentRec() const { return cur >= 0 && cur < Count() ? View()[cur] : -1; }
+
+    int FindInView(int rec) const {
+        if (rec < 0) return -1;
+        if (!indexed) return natPos[rec];
+        const auto& v = View();
+        auto it = std::find(v.begin(), v.end(), rec);
+        return it == v.end() ? -1 : static_cast<int>(it - v.begin());
+    }
+
+    void Reset(std::vector<ColumnSchema> newSchema) {
+        schema = std::move(newSchema);
+        columns.clear();
+        for (const auto& c : schema) columns.emplace_back(c.kind);
+        buffer.assign(schema.size(), Slot());
+        slots = 0;
+        order.clear();
+        natPos.clear();
+        index.clear();
+        indexed = false;
+        keyParts.clear();
+        cur = -1;
+        insertPos = insertBefore = -1;
+    }
+
+    void ClearBuffer() {
+        for (auto& s : buffer) {
+            s.null = true;
+            s.dirty = false;
+            s.i = 0;
+            s.d = 0;
+            s.s.clear();
+        }
+    }
+
+    void LoadBuffer(int rec) {
+        for (size_t c = 0; c < columns.size(); ++c) columns[c].Load(rec, buffer[c]);
+    }
+
+    int NewRecord() {
+        for (auto& c : columns) c.AddNull();
+        natPos.push_back(-1);
+        return slots++;
+    }
+
+    void Renumber(size_t from) {
+        for (size_t i = from; i < order.size(); ++i) natPos[order[i]] = static_cast<int32_t>(i);
+    }
+
+    int CompareRecords(const std::vector<KeyPart>& parts, int a, int b) const {
+        for (const auto& p : parts) {
+            int r = columns[p.column].Compare(a, b, p.caseInsensitive);
+            if (r) return p.descending ? -r : r;
+        }
+        return 0;
+    }
+
+    std::vector<int32_t> BuildIndex(const std::vector<KeyPart>& parts) const {
+        struct Entry {
+            uint64_t high;
+            uint64_t low;
+            uint32_t hasValue;
+            int32_t rec;
+            bool operator<(const Entry& o) const {
+                if (hasValue != o.hasValue) return hasValue < o.hasValue;
+                if (high != o.high) return high < o.high;
+                return low < o.low;
+            }
+            bool SameKey(const Entry& o) const {
+                return hasValue == o.hasValue && high == o.high && low == o.low;
+            }
+        };
+        const Column& first = columns[parts[0].column];
+        const bool desc = parts[0].descending;
+        std::vector<Entry> entries(order.size());
+        for (size_t i = 0; i < order.size(); ++i) {
+            const Column::SortKey k = first.KeyOf(order[i]);
+            entries[i] = desc ? Entry{~k.high, ~k.low, 1 - k.hasValue, order[i]}
+                              : Entry{k.high, k.low, k.hasValue, order[i]};
+        }
+        // First by the key alone (no look at the records), then each run of
+        // equal keys by the full comparison; both stable, so ties keep natural
+        // order. Equal keys of a number or truth value need no second look.
+        std::stable_sort(entries.begin(), entries.end());
+        if (parts.size() > 1 || first.kind == Kind::Text) {
+            for (size_t begin = 0; begin < entries.size();) {
+                size_t end = begin + 1;
+                while (end < entries.size() && entries[end].SameKey(entries[begin])) ++end;
+                if (end - begin > 1) {
+                    std::stable_sort(entries.begin() + static_cast<std::ptrdiff_t>(begin),
+                                     entries.begin() + static_cast<std::ptrdiff_t>(end),
+                                     [&](const Entry& a, const Entry& b) {
+                                         return CompareRecords(parts, a.rec, b.rec) < 0;
+                                     });
+                }
+                begin = end;
+            }
+        }
+        std::vector<int32_t> result(entries.size());
+        for (size_t i = 0; i < entries.size(); ++i) result[i] = entries[i].rec;
+        return result;
+    }
+
+    // Puts rec into the selected index at its sorted place; returns that place.
+    int PlaceInIndex(int rec) {
+        auto it = std::lower_bound(index.begin(), index.end(), rec, [&](int32_t a, int32_t b) {
+            int r = CompareRecords(keyParts, a, b);
+            if (r) return r < 0;
+            return natPos[a] < natPos[b];
+        });
+        it = index.insert(it, rec);
+        return static_cast<int>(it - index.begin());
+    }
+};
+
+// ---------------------------------------------------------------- field definitions
+
+void TFieldDef::SetName(const AnsiString& name) {
+    if (!name.empty()) {
+        for (const auto& def : owner_->defs_) {
+            if (def.get() != this && !def->name_.empty() && SameName(def->name_, name)) {
+                throw EDatabaseError(FormatMessage(Msg::DuplicateName, {AnsiToUtf8(name)}));
+            }
+        }
+    }
+    name_ = name;
+}
+
+void TFieldDef::SetDataType(TFieldType type) {
+    dataType_ = type;
+    size_ = type == ftString ? kDefaultStringSize : 0;
+}
+
+void TFieldDef::SetSize(int size) {
+    if (size < 0) throw EDatabaseError(Msg::InvalidFieldSize);
+    size_ = size;
+}
+
+TFieldDef& TFieldDefs::operator[](int index) {
+    if (index < 0 || index >= Count()) throw EListError(ListIndexMessage(index));
+    return *defs_[index];
+}
+
+const TFieldDef& TFieldDefs::operator[](int index) const {
+    if (index < 0 || index >= Count()) throw EListError(ListIndexMessage(index));
+    return *defs_[index];
+}
+
+TFieldDef& TFieldDefs::AddFieldDef() {
+    defs_.push_back(std::unique_ptr<TFieldDef>(new TFieldDef(*this)));
+    return *defs_.back();
+}
+
+void TFieldDefs::Clear() {
+    defs_.clear();
+}
+
+int TFieldDefs::IndexOf(std::string_view name) const {
+    for (int i = 0; i < Count(); ++i) {
+        if (SameName(defs_[i]->name_, name)) return i;
+    }
+    return -1;
+}
+
+// ---------------------------------------------------------------- index definitions
+
+const TIndexDef& TIndexDefs::operator[](int index) const {
+    if (index < 0 || index >= Count()) throw EListError(ListIndexMessage(index));
+    return defs_[index];
+}
+
+int TIndexDefs::IndexOf(std::string_view name) const {
+    for (int i = 0; i < Count(); ++i) {
+        if (SameName(defs_[i].Name, name)) return i;
+    }
+    return -1;
+}
+
+void TIndexDefs::Add(TIndexDef def) {
+    if (IndexOf(def.Name) >= 0) {
+        owner_.DatabaseError(FormatMessage(Msg::DuplicateIndexName, {AnsiToUtf8(def.Name)}));
+    }
+    defs_.push_back(std::move(def));
+    fieldLists_.emplace_back();
+}
+
+void TIndexDefs::Clear() {
+    owner_.IndexDefsCleared();
+    defs_.clear();
+    fieldLists_.clear();
+}
+
+// ---------------------------------------------------------------- fields
+
+TField& TFields::operator[](int index) const {
+    if (index < 0 || index >= Count()) throw EListError(ListIndexMessage(index));
+    return *fields_[index];
+}
+
+bool TField::IsNull() const {
+    return dataSet_->impl_->Read(index_, dataSet_->state_).IsNull();
+}
+
+AnsiString TField::AsString() const {
+    const ValueRef v = dataSet_->impl_->Read(index_, dataSet_->state_);
+    if (v.IsNull()) return AnsiString();
+    switch (dataSet_->impl_->schema[index_].kind) {
+        case Kind::Text:
+            return AnsiString(v.Text());
+        case Kind::Int:
+            return IntToStr(v.Int());
+        case Kind::Float:
+            return FloatToStr(v.Float());
+        case Kind::Bool:
+            return AnsiString(v.Int() ? kTrueText : kFalseText);
+    }
+    return AnsiString();
+}
+
+int64_t TField::AsInteger() const {
+    const ValueRef v = dataSet_->impl_->Read(index_, dataSet_->state_);
+    if (v.IsNull()) return 0;
+    switch (dataSet_->impl_->schema[index_].kind) {
+        case Kind::Int:
+        case Kind::Bool:
+            return v.Int();
+        case Kind::Float:
+            return RoundToInt64(v.Float());
+        case Kind::Text: {
+            int value = 0;
+            if (!TryStrToInt(v.Text(), value)) {
+                throw EConvertError(FormatMessage(Msg::InvalidInteger, {AnsiToUtf8(v.Text())}));
+            }
+            return value;
+        }
+    }
+    return 0;
+}
+
+double TField::AsFloat() const {
+    const ValueRef v = dataSet_->impl_->Read(index_, dataSet_->state_);
+    if (v.IsNull()) return 0;
+    switch (dataSet_->impl_->schema[index_].kind) {
+        case Kind::Int:
+        case Kind::Bool:
+            return static_cast<double>(v.Int());
+        case Kind::Float:
+            return v.Float();
+        case Kind::Text: {
+            double value = 0;
+            if (!TryStrToFloat(v.Text(), value)) {
+                throw EConvertError(FormatMessage(Msg::InvalidFloat, {AnsiToUtf8(v.Text())}));
+            }
+            return value;
+        }
+    }
+    return 0;
+}
+
+bool TField::AsBoolean() const {
+    const ValueRef v = dataSet_->impl_->Read(index_, dataSet_->state_);
+    if (v.IsNull()) return false;
+    switch (dataSet_->impl_->schema[index_].kind) {
+        case Kind::Int:
+        case Kind::Bool:
+            return v.Int() != 0;
+        case Kind::Float:
+            return v.Float() != 0;
+        case Kind::Text: {
+            bool value = false;
+            if (!ParseBoolText(v.Text(), value)) {
+                throw EConvertError(FormatMessage(Msg::FieldInvalidBoolean,
+                                                  {AnsiToUtf8(v.Text()), AnsiToUtf8(name_)}));
+            }
+            return value;
+        }
+    }
+    return false;
+}
+
+namespace {
+
+// The slot a write goes to; raises unless a record is being edited or inserted.
+Slot& WritableSlot(TClientDataSet& ds, TClientDataSet::Impl& impl, int index) {
+    if (ds.State() != dsEdit && ds.State() != dsInsert) {
+        const std::string prefix = ds.Name().empty() ? "" : AnsiToUtf8(ds.Name()) + ": ";
+        throw EDatabaseError(prefix + Msg::NotEditing);
+    }
+    return impl.buffer[index];
+}
+
+void SetTextValue(Slot& slot, std::string_view text, int size) {
+    slot.null = false;
+    slot.s.assign(text.substr(0, static_cast<size_t>(std::max(size, 0))));
+}
+
+}  // namespace
+
+void TField::ValueWritten() {
+    dataSet_->modified_ = true;
+    dataSet_->Notify(TDataEvent::RecordChange);
+}
+
+void TField::Clear() {
+    Slot& slot = WritableSlot(*dataSet_, *dataSet_->impl_, index_);
+    slot.null = true;
+    slot.i = 0;
+    slot.d = 0;
+    slot.s.clear();
+    slot.dirty = true;
+    ValueWritten();
+}
+
+void TField::SetAsString(std::string_view text) {
+    Slot& slot = WritableSlot(*dataSet_, *dataSet_->impl_, index_);
+    const Kind kind = dataSet_->impl_->schema[index_].kind;
+    if (kind == Kind::Text) {
+        SetTextValue(slot, text, size_);
+    } else if (text.empty()) {
+        slot.null = true;
+    } else if (kind == Kind::Int) {
+        int value = 0;
+        if (!TryStrToInt(text, value)) {
+            throw EConvertError(
+                FormatMessage(Msg::FieldInvalidInteger, {AnsiToUtf8(text), AnsiToUtf8(name_)}));
+        }
+        slot.null = false;
+        slot.i = value;
+    } else if (kind == Kind::Float) {
+        double value = 0;
+        if (!TryStrToFloat(text, value)) {
+            throw EConvertError(
+                FormatMessage(Msg::FieldInvalidFloat, {AnsiToUtf8(text), AnsiToUtf8(name_)}));
+        }
+        slot.null = false;
+        slot.d = value;
+    } else {
+        bool value = false;
+        if (!ParseBoolText(text, value)) {
+            throw EConvertError(
+                FormatMessage(Msg::FieldInvalidBoolean, {AnsiToUtf8(text), AnsiToUtf8(name_)}));
+        }
+        slot.null = false;
+        slot.i = value ? 1 : 0;
+    }
+    slot.dirty = true;
+    ValueWritten();
+}
+
+void TField::SetAsInteger(int64_t value) {
+    Slot& slot = WritableSlot(*dataSet_, *dataSet_->impl_, index_);
+    switch (dataSet_->impl_->schema[index_].kind) {
+        case Kind::Text:
+            SetTextValue(slot, IntToStr(value), size_);
+            break;
+        case Kind::Int:
+            slot.i = value;
+            break;
+        case Kind::Float:
+            slot.d = static_cast<double>(value);
+            break;
+        case Kind::Bool:
+            slot.i = value != 0 ? 1 : 0;
+            break;
+    }
+    slot.null = false;
+    slot.dirty = true;
+    ValueWritten();
+}
+
+void TField::SetAsFloat(double value) {
+    Slot& slot = WritableSlot(*dataSet_, *dataSet_->impl_, index_);
+    switch (dataSet_->impl_->schema[index_].kind) {
+        case Kind::Text:
+            SetTextValue(slot, FloatToStr(value), size_);
+            break;
+        case Kind::Int:
+            slot.i = RoundToInt64(value);
+            break;
+        case Kind::Float:
+            slot.d = value;
+            break;
+        case Kind::Bool:
+            slot.i = value != 0 ? 1 : 0;
+            break;
+    }
+    slot.null = false;
+    slot.dirty = true;
+    ValueWritten();
+}
+
+void TField::SetAsBoolean(bool value) {
+    Slot& slot = WritableSlot(*dataSet_, *dataSet_->impl_, index_);
+    switch (dataSet_->impl_->schema[index_].kind) {
+        case Kind::Text:
+            SetTextValue(slot, value ? kTrueText : kFalseText, size_);
+            break;
+        case Kind::Int:
+        case Kind::Bool:
+            slot.i = value ? 1 : 0;
+            break;
+        case Kind::Float:
+            slot.d = value ? 1 : 0;
+            break;
+    }
+    slot.null = false;
+    slot.dirty = true;
+    ValueWritten();
+}
+
+AnsiString TField::DisplayText() const {
+    if (!OnGetText) return AsString();
+    AnsiString text;
+    OnGetText(const_cast<TField&>(*this), text, true);
+    return text;
+}
+
+AnsiString TField::Text() const {
+    if (!OnGetText) return AsString();
+    AnsiString text;
+    OnGetText(const_cast<TField&>(*this), text, false);
+    return text;
+}
+
+void TField::SetText(const AnsiString& text) {
+    if (OnSetText) {
+        OnSetText(*this, text);
+    } else {
+        SetAsString(text);
+    }
+}
+
+// ---------------------------------------------------------------- dataset
+
+TClientDataSet::TClientDataSet() : indexDefs_(*this), impl_(std::make_unique<Impl>()) {}
+
+TClientDataSet::~TClientDataSet() = default;
+
+void TClientDataSet::DatabaseError(const std::string& message) const {
+    if (name_.empty()) throw EDatabaseError(message);
+    throw EDatabaseError(AnsiToUtf8(name_) + ": " + message);
+}
+
+void TClientDataSet::CheckActive() const {
+    if (state_ == dsInactive) DatabaseError(Msg::DataSetClosed);
+}
+
+void TClientDataSet::SetState(TDataSetState state) {
+    if (state_ == state) return;
+    state_ = state;
+    Notify(TDataEvent::StateChange);
+}
+
+void TClientDataSet::Notify(TDataEvent e) {
+    for (size_t i = 0; i < listeners_.size(); ++i) {
+        Listener listener = listeners_[i].second;  // a listener may add or remove listeners
+        listener(e);
+    }
+}
+
+int TClientDataSet::AddListener(Listener listener) {
+    const int id = nextListenerId_++;
+    listeners_.emplace_back(id, std::move(listener));
+    return id;
+}
+
+void TClientDataSet::RemoveListener(int id) {
+    auto it = std::find_if(listeners_.begin(), listeners_.end(),
+                           [id](const auto& entry) { return entry.first == id; });
+    if (it != listeners_.end()) listeners_.erase(it);
+}
+
+TField* TClientDataSet::FindField(std::string_view name) {
+    for (auto& f : fields_.fields_) {
+        if (SameName(f->FieldName(), name)) return f.get();
+    }
+    return nullptr;
+}
+
+TField& TClientDataSet::FieldByName(std::string_view name) {
+    TField* field = FindField(name);
+    if (!field) DatabaseError(FormatMessage(Msg::FieldNotFound, {AnsiToUtf8(name)}));
+    return *field;
+}
+
+void TClientDataSet::MakeFields() {
+    fields_.fields_.clear();
+    const auto& schema = impl_->schema;
+    for (size_t i = 0; i < schema.size(); ++i) {
+        fields_.fields_.push_back(std::unique_ptr<TField>(new TField(
+            *this, static_cast<int>(i), schema[i].name, schema[i].type, schema[i].size)));
+    }
+}
+
+void TClientDataSet::CreateDataSet() {
+    const int count = fieldDefs_.Count();
+    for (int i = 0; i < count; ++i) {
+        const AnsiString& name = fieldDefs_[i].Name();
+        if (name.size() > kMaxFieldNameLength) {
+            throw EDatabaseError(FormatMessage(
+                Msg::FieldNameTooLong,
+                {AnsiToUtf8(name), IntToStr(static_cast<int64_t>(kMaxFieldNameLength))}));
+        }
+    }
+    if (count == 0) throw EDatabaseError(Msg::NoFieldsDefined);
+    std::vector<ColumnSchema> schema;
+    for (int i = 0; i < count; ++i) {
+        const TFieldDef& def = fieldDefs_[i];
+        Kind kind;
+        if (!KindOf(def.DataType(), kind)) throw EDatabaseError(Msg::InvalidFieldType);
+        if (def.DataType() == ftString) {
+            if (def.Size() == 0) throw EDatabaseError(Msg::InvalidParameter);
+            if (def.Size() > kMaxStringSize) throw EDatabaseError(Msg::InvalidFieldType);
+        }
+        schema.push_back(ColumnSchema{def.Name(), def.DataType(), def.Size(), kind});
+    }
+    for (int i = 0; i < count; ++i) {
+        if (fieldDefs_[i].Name().empty()) DatabaseError(Msg::FieldNameMissing);
+    }
+
+    const TDataSetState oldState = state_;
+    state_ = dsBrowse;
+    modified_ = false;
+    fields_.fields_.clear();
+    impl_->Reset(std::move(schema));
+    impl_->created = true;
+    MakeFields();
+    if (!indexName_.empty()) {
+        try {
+            SelectIndex(indexName_);
+        } catch (const Exception&) {
+            // The new structure lacks the index or its fields: natural order.
+            indexName_.clear();
+            impl_->indexed = false;
+        }
+    }
+    bof_ = eof_ = true;
+    if (oldState != dsBrowse) Notify(TDataEvent::StateChange);
+    Notify(TDataEvent::DataSetChange);
+}
+
+void TClientDataSet::Open() {
+    if (Active()) return;
+    if (!impl_->created) DatabaseError(Msg::MissingDataPacket);
+    MakeFields();
+    try {
+        impl_->cur = -1;
+        impl_->indexed = false;
+        if (!indexName_.empty()) SelectIndex(indexName_);
+    } catch (...) {
+        fields_.fields_.clear();
+        throw;
+    }
+    impl_->cur = impl_->Count() > 0 ? 0 : -1;
+    bof_ = true;
+    eof_ = impl_->Count() == 0;
+    modified_ = false;
+    SetState(dsBrowse);
+    Notify(TDataEvent::DataSetChange);
+}
+
+void TClientDataSet::DiscardEdit() {
+    impl_->insertPos = impl_->insertBefore = -1;
+    modified_ = false;
+}
+
+void TClientDataSet::Close() {
+    if (!Active()) return;
+    DiscardEdit();
+    fields_.fields_.clear();
+    SetState(dsInactive);
+    Notify(TDataEvent::DataSetChange);
+}
+
+void TClientDataSet::BeginInsert(bool append) {
+    CheckActive();
+    CheckBrowseMode();
+    Impl& impl = *impl_;
+    if (append || impl.Count() == 0) {
+        impl.insertBefore = -1;
+        impl.insertPos = impl.Count();
+    } else {
+        impl.insertBefore = impl.CurrentRec();
+        impl.insertPos = impl.cur;
+    }
+    impl.ClearBuffer();
+    modified_ = false;
+    bof_ = eof_ = false;
+    SetState(dsInsert);
+    Notify(TDataEvent::DataSetChange);
+}
+
+void TClientDataSet::Append() {
+    BeginInsert(true);
+}
+
+void TClientDataSet::Insert() {
+    BeginInsert(false);
+}
+
+void TClientDataSet::Edit() {
+    CheckActive();
+    if (state_ == dsEdit || state_ == dsInsert) return;
+    if (impl_->Count() == 0) {
+        Append();
+        return;
+    }
+    impl_->LoadBuffer(impl_->CurrentRec());
+    modified_ = false;
+    SetState(dsEdit);
+}
+
+void TClientDataSet::Post() {
+    CheckActive();
+    if (state_ != dsEdit && state_ != dsInsert) DatabaseError(Msg::NotEditing);
+    Impl& impl = *impl_;
+    if (state_ == dsInsert) {
+        const int rec = impl.NewRecord();
+        for (size_t c = 0; c < impl.columns.size(); ++c) impl.columns[c].Store(rec, impl.buffer[c]);
+        const size_t pos = impl.insertBefore >= 0
+                               ? static_cast<size_t>(impl.natPos[impl.insertBefore])
+                               : impl.order.size();
+        impl.order.insert(impl.order.begin() + static_cast<std::ptrdiff_t>(pos), rec);
+        impl.Renumber(pos);
+        impl.cur = impl.indexed ? impl.PlaceInIndex(rec) : static_cast<int>(pos);
+        DiscardEdit();
+    } else {
+        const int rec = impl.CurrentRec();
+        bool keyChanged = false;
+        for (size_t c = 0; c < impl.columns.size(); ++c) {
+            if (!impl.buffer[c].dirty) continue;
+            impl.columns[c].Store(rec, impl.buffer[c]);
+            for (const auto& p : impl.keyParts) keyChanged |= p.column == static_cast<int>(c);
+        }
+        if (impl.indexed && keyChanged) {
+            impl.index.erase(impl.index.begin() + impl.cur);
+            impl.cur = impl.PlaceInIndex(rec);
+        }
+        modified_ = false;
+    }
+    bof_ = eof_ = false;
+    SetState(dsBrowse);
+    Notify(TDataEvent::DataSetChange);
+}
+
+void TClientDataSet::Cancel() {
+    if (state_ != dsEdit && state_ != dsInsert) return;
+    DiscardEdit();
+    if (impl_->Count() == 0) bof_ = eof_ = true;
+    SetState(dsBrowse);
+    Notify(TDataEvent::DataSetChange);
+}
+
+void TClientDataSet::Delete() {
+    CheckActive();
+    if (state_ == dsInsert) {
+        Cancel();
+        return;
+    }
+    Impl& impl = *impl_;
+    if (impl.Count() == 0) DatabaseError(Msg::EmptyDataSet);
+    DiscardEdit();
+    const int rec = impl.CurrentRec();
+    const size_t pos = static_cast<size_t>(impl.natPos[rec]);
+    impl.order.erase(impl.order.begin() + static_cast<std::ptrdiff_t>(pos));
+    impl.natPos[rec] = -1;
+    impl.Renumber(pos);
+    if (impl.indexed) impl.index.erase(impl.index.begin() + impl.cur);
+    if (impl.cur >= impl.Count()) impl.cur = impl.Count() - 1;
+    bof_ = eof_ = impl.Count() == 0;
+    SetState(dsBrowse);
+    Notify(TDataEvent::DataSetChange);
+}
+
+void TClientDataSet::CheckBrowseMode() {
+    CheckActive();
+    if (state_ == dsEdit || state_ == dsInsert) {
+        if (modified_) {
+            Post();
+        } else {
+            Cancel();
+        }
+    }
+}
+
+void TClientDataSet::First() {
+    CheckBrowseMode();
+    impl_->cur = impl_->Count() > 0 ? 0 : -1;
+    bof_ = true;
+    eof_ = impl_->Count() == 0;
+    Notify(TDataEvent::Scroll);
+}
+
+void TClientDataSet::Last() {
+    CheckBrowseMode();
+    impl_->cur = impl_->Count() - 1;
+    eof_ = true;
+    bof_ = impl_->Count() == 0;
+    Notify(TDataEvent::Scroll);
+}
+
+void TClientDataSet::Next() {
+    MoveBy(1);
+}
+
+void TClientDataSet::Prior() {
+    MoveBy(-1);
+}
+
+int TClientDataSet::MoveBy(int count) {
+    CheckBrowseMode();
+    if (count == 0 || (count > 0 && eof_) || (count < 0 && bof_)) return 0;
+    Impl& impl = *impl_;
+    bof_ = eof_ = false;
+    int moved;
+    if (count > 0) {
+        const int room = impl.Count() - 1 - impl.cur;
+        moved = std::min(count, room);
+        if (moved < count) eof_ = true;
+    } else {
+        const int room = -impl.cur;
+        moved = std::max(count, room);
+        if (moved > count) bof_ = true;
+    }
+    if (impl.Count() == 0) {
+        moved = 0;
+        bof_ = eof_ = true;
+    }
+    impl.cur += moved;
+    Notify(TDataEvent::Scroll);
+    return moved;
+}
+
+int TClientDataSet::RecordCount() const {
+    return Active() ? impl_->Count() : 0;
+}
+
+int TClientDataSet::RecNo() const {
+    if (!Active()) return 0;
+    if (state_ == dsInsert) return impl_->insertPos + 1;
+    return impl_->cur + 1;
+}
+
+void TClientDataSet::SetRecNo(int recNo) {
+    CheckBrowseMode();
+    if (recNo < 1 || recNo > impl_->Count()) return;
+    impl_->cur = recNo - 1;
+    bof_ = eof_ = false;
+    Notify(TDataEvent::Scroll);
+}
+
+// ---------------------------------------------------------------- indexes
+
+void TClientDataSet::SelectIndex(const AnsiString& name) {
+    Impl& impl = *impl_;
+    const int rec = impl.CurrentRec();
+    if (name.empty()) {
+        impl.indexed = false;
+        impl.index.clear();
+        impl.index.shrink_to_fit();
+        impl.keyParts.clear();
+    } else {
+        const int i = indexDefs_.IndexOf(name);
+        if (i < 0) DatabaseError(FormatMessage(Msg::IndexNotFound, {AnsiToUtf8(name)}));
+        const TIndexDef& def = indexDefs_.defs_[i];
+        const auto& lists = indexDefs_.fieldLists_[i];
+        const std::vector<AnsiString> descending = SplitFieldList(lists.first);
+        const std::vector<AnsiString> caseInsensitive = SplitFieldList(lists.second);
+        std::vector<KeyPart> parts;
+        for (const auto& field : SplitFieldList(def.Fields)) {
+            int column = -1;
+            for (size_t c = 0; c < impl.schema.size(); ++c) {
+                if (SameName(impl.schema[c].name, field)) column = static_cast<int>(c);
+            }
+            if (column < 0) DatabaseError(FormatMessage(Msg::FieldNotFound, {AnsiToUtf8(field)}));
+            parts.push_back(KeyPart{
+                column, def.Options.Contains(ixDescending) || ListContains(descending, field),
+                def.Options.Contains(ixCaseInsensitive) || ListContains(caseInsensitive, field)});
+        }
+        if (parts.empty()) DatabaseError(FormatMessage(Msg::FieldNotFound, {""}));
+        impl.index = impl.BuildIndex(parts);
+        impl.keyParts = std::move(parts);
+        impl.indexed = true;
+    }
+    // The current record stays current; an insertion keeps its place before
+    // the record it goes before.
+    impl.cur = rec >= 0 ? impl.FindInView(rec) : (impl.Count() > 0 ? 0 : -1);
+    if (state_ == dsInsert) {
+        impl.insertPos = impl.insertBefore >= 0 ? impl.FindInView(impl.insertBefore) : impl.Count();
+    }
+}
+
+void TClientDataSet::AddIndex(const AnsiString& name, const AnsiString& fields,
+                              TIndexOptions options, const AnsiString& descFields,
+                              const AnsiString& caseInsFields, int /*groupingLevel*/) {
+    CheckBrowseMode();
+    if (indexDefs_.IndexOf(name) >= 0) {
+        DatabaseError(FormatMessage(Msg::DuplicateIndexName, {AnsiToUtf8(name)}));
+    }
+    for (const AnsiString* list : {&fields, &descFields, &caseInsFields}) {
+        for (const auto& field : SplitFieldList(*list)) FieldByName(field);
+    }
+    if (SplitFieldList(fields).empty()) {
+        DatabaseError(FormatMessage(Msg::FieldNotFound, {AnsiToUtf8(fields)}));
+    }
+    indexDefs_.defs_.push_back(TIndexDef{name, fields, options});
+    indexDefs_.fieldLists_.emplace_back(descFields, caseInsFields);
+}
+
+void TClientDataSet::DeleteIndex(const AnsiString& name) {
+    CheckBrowseMode();
+    const int i = indexDefs_.IndexOf(name);
+    if (i < 0) DatabaseError(FormatMessage(Msg::IndexNotFound, {AnsiToUtf8(name)}));
+    if (!indexName_.empty() && SameName(indexName_, name)) {
+        SelectIndex("");
+        indexName_.clear();
+        Notify(TDataEvent::DataSetChange);
+    }
+    indexDefs_.defs_.erase(indexDefs_.defs_.begin() + i);
+    indexDefs_.fieldLists_.erase(indexDefs_.fieldLists_.begin() + i);
+}
+
+void TClientDataSet::SetIndexName(const AnsiString& name) {
+    if (!Active()) {
+        indexName_ = name;
+        return;
+    }
+    CheckBrowseMode();
+    if (name == indexName_) return;
+    SelectIndex(name);
+    indexName_ = name;
+    Notify(TDataEvent::DataSetChange);
+}
+
+void TClientDataSet::IndexDefsCleared() {
+    if (indexName_.empty()) return;
+    if (Active()) {
+        CheckBrowseMode();
+        SelectIndex("");
+        indexName_.clear();
+        Notify(TDataEvent::DataSetChange);
+    } else {
+        indexName_.clear();
+    }
+}
+
+// ---------------------------------------------------------------- view access
+
+int TClientDataSet::ViewCount() const {
+    if (!Active()) return 0;
+    return impl_->Count() + (state_ == dsInsert ? 1 : 0);
+}
+
+int TClientDataSet::ViewPosition() const {
+    if (!Active()) return -1;
+    return state_ == dsInsert ? impl_->insertPos : impl_->cur;
+}
+
+AnsiString TClientDataSet::ViewDisplayText(int viewPos, int fieldIndex) {
+    CheckActive();
+    TField& field = fields_[fieldIndex];
+    if (viewPos < 0 || viewPos >= ViewCount()) throw EListError(ListIndexMessage(viewPos));
+    Impl& impl = *impl_;
+    int mode = 1;
+    int rec = -1;
+    if (state_ == dsInsert) {
+        if (viewPos == impl.insertPos) {
+            mode = 2;
+        } else {
+            rec = impl.View()[viewPos < impl.insertPos ? viewPos : viewPos - 1];
+        }
+    } else if (state_ == dsEdit && viewPos == impl.cur) {
+        mode = 2;
+    } else {
+        rec = impl.View()[viewPos];
+    }
+    struct Redirect {
+        Impl& impl;
+        int oldMode, oldRec;
+        ~Redirect() {
+            impl.redirect = oldMode;
+            impl.redirectRec = oldRec;
+        }
+    } restore{impl, impl.redirect, impl.redirectRec};
+    impl.redirect = mode;
+    impl.redirectRec = rec;
+    return field.DisplayText();
+}

@@ -10,9 +10,21 @@
 //
 // Order within an index: stable (records with equal keys keep their natural
 // order, in both directions); nulls first in ascending order (last in
-// descending); texts compared ignoring case and accents first (a, A, ä, Ä
-// side by side), then case and accents, then bytes; truth values false before
-// true; numbers by value.
+// descending: a descending field is the exact reverse of the ascending
+// comparison, while ties still keep natural order); texts compared ignoring
+// case and accents first (a, A, ä, Ä side by side; Windows-1252 letters fold to
+// their base letter, ß to s, æ to a, œ to o), then ignoring case only, then by
+// bytes; truth values false before true; numbers by value. Punctuation sorts
+// before digits, digits before letters. A field named in the case-insensitive
+// list (or every field with ixCaseInsensitive) stops after the second level.
+//
+// While an index is selected, a posted record (new or edited) moves to its
+// sorted place at once and stays current there. Only the selected index is
+// kept in order; the others are built when they are selected.
+//
+// Natural order: Append adds at the end; a record inserted with Insert is
+// placed before the record that was current when Insert was called (at the end
+// when there was none), also when an index is selected.
 
 #include <cstdint>
 #include <functional>
@@ -33,7 +45,7 @@ class TField;
 class TFieldDefs;
 
 class TFieldDef {
-public:
+  public:
     const AnsiString& Name() const { return name_; }
     // Raises EDatabaseError "Komponente mit der Bezeichnung %s existiert bereits"
     // when another definition of the same dataset has that name (compared without
@@ -46,7 +58,7 @@ public:
     // A negative size raises EDatabaseError "Ungültige Feldgröße".
     void SetSize(int size);
 
-private:
+  private:
     friend class TFieldDefs;
     explicit TFieldDef(TFieldDefs& owner) : owner_(&owner) {}
     TFieldDefs* owner_;
@@ -56,7 +68,7 @@ private:
 };
 
 class TFieldDefs {
-public:
+  public:
     int Count() const { return static_cast<int>(defs_.size()); }
     TFieldDef& operator[](int index);  // raises EListError out of range
     const TFieldDef& operator[](int index) const;
@@ -64,13 +76,14 @@ public:
     void Clear();
     int IndexOf(std::string_view name) const;  // without regard to case; -1 when none
 
-private:
+  private:
+    friend class TFieldDef;
     std::vector<std::unique_ptr<TFieldDef>> defs_;
 };
 
 // Index options as a set: {ixDescending}, {}.
 class TIndexOptions {
-public:
+  public:
     TIndexOptions() = default;
     TIndexOptions(std::initializer_list<TIndexOption> list) {
         for (auto o : list) bits_ |= 1u << o;
@@ -78,7 +91,7 @@ public:
     bool Contains(TIndexOption o) const { return (bits_ & (1u << o)) != 0; }
     bool operator==(const TIndexOptions&) const = default;
 
-private:
+  private:
     uint32_t bits_ = 0;
 };
 
@@ -89,20 +102,24 @@ struct TIndexDef {
 };
 
 class TIndexDefs {
-public:
+  public:
     int Count() const { return static_cast<int>(defs_.size()); }
     const TIndexDef& operator[](int index) const;
     int IndexOf(std::string_view name) const;  // without regard to case; -1 when none
     // Adds a definition without building anything (the design-time definitions).
+    // A name that is already defined raises "<name>: Doppelter Indexname '%s'".
     void Add(TIndexDef def);
-    // Empties the definitions; the dataset returns to natural order.
+    // Empties the definitions; the dataset returns to natural order (an edit
+    // in progress is ended first when the dataset is open).
     void Clear();
 
-private:
+  private:
     friend class TClientDataSet;
     explicit TIndexDefs(TClientDataSet& owner) : owner_(owner) {}
     TClientDataSet& owner_;
     std::vector<TIndexDef> defs_;
+    // Per definition: the descending-field and case-insensitive-field lists.
+    std::vector<std::pair<AnsiString, AnsiString>> fieldLists_;
 };
 
 // ---------------------------------------------------------------- fields
@@ -116,7 +133,7 @@ using TFieldSetTextEvent = std::function<void(TField& sender, const AnsiString& 
 // edit buffer while a record is edited or inserted); writes need the dataset
 // in edit or insert state (EDatabaseError otherwise).
 class TField {
-public:
+  public:
     const AnsiString& FieldName() const { return name_; }
     TFieldType DataType() const { return dataType_; }
     int Size() const { return size_; }
@@ -130,12 +147,18 @@ public:
     // number in the 15-digit form with the locale's decimal mark; a truth value
     // "Wahr"/"Falsch"; a null value of any kind the empty text.
     AnsiString AsString() const;
-    // Text fields keep at most Size bytes and cut the rest. Integer fields take
-    // an empty text as null and raise "'%s' ist kein gültiger Integerwert für
-    // Feld '%s'" for other non-integers. Number fields convert with the
-    // locale's mark (EConvertError on failure); truth fields take "Wahr"/"Falsch"
-    // or "true"/"false" in any case (EConvertError otherwise).
+    // Text fields keep at most Size bytes and cut the rest (an empty text is an
+    // empty value, not null). Integer fields take an empty text as null and
+    // raise "'%s' ist kein gültiger Integerwert für Feld '%s'" for other
+    // non-integers. Number fields take an empty text as null and convert with
+    // the locale's mark (EConvertError on failure); truth fields take an empty
+    // text as null and "Wahr"/"Falsch" or "true"/"false" in any case
+    // (EConvertError otherwise).
     void SetAsString(std::string_view text);
+    // Typed access across kinds: a text field reads its text converted
+    // (EConvertError when it does not convert) and stores the value's text form
+    // cut to Size; a number reads as integer rounded to the nearest; a truth
+    // value reads as 1 or 0 and stores any non-zero number as true.
     int64_t AsInteger() const;  // null reads 0
     void SetAsInteger(int64_t value);
     double AsFloat() const;  // null reads 0
@@ -152,10 +175,11 @@ public:
     TFieldGetTextEvent OnGetText;
     TFieldSetTextEvent OnSetText;
 
-private:
+  private:
     friend class TClientDataSet;
     TField(TClientDataSet& ds, int index, AnsiString name, TFieldType type, int size)
         : dataSet_(&ds), index_(index), name_(std::move(name)), dataType_(type), size_(size) {}
+    void ValueWritten();  // marks the record modified and tells the listeners
     TClientDataSet* dataSet_;
     int index_;
     AnsiString name_;
@@ -164,12 +188,12 @@ private:
 };
 
 class TFields {
-public:
+  public:
     int Count() const { return static_cast<int>(fields_.size()); }
     // Raises EListError "Listenindex überschreitet das Maximum (%d)" out of range.
     TField& operator[](int index) const;
 
-private:
+  private:
     friend class TClientDataSet;
     std::vector<std::unique_ptr<TField>> fields_;
 };
@@ -177,14 +201,14 @@ private:
 // ---------------------------------------------------------------- dataset
 
 enum class TDataEvent {
-    StateChange,     // State() changed
-    DataSetChange,   // records, order, structure or open state changed: redraw all
-    RecordChange,    // a value of the current record changed
-    Scroll,          // the current record moved
+    StateChange,    // State() changed
+    DataSetChange,  // records, order, structure or open state changed: redraw all
+    RecordChange,   // a value of the current record changed
+    Scroll,         // the current record moved
 };
 
 class TClientDataSet {
-public:
+  public:
     TClientDataSet();
     ~TClientDataSet();
     TClientDataSet(const TClientDataSet&) = delete;
@@ -232,19 +256,29 @@ public:
     void Last();
     void Next();
     void Prior();
-    // Moves by count records in the view (negative: backwards); returns the number moved.
+    // Moves by count records in the view (negative: backwards); returns the
+    // number moved (negative when backwards). Moving past either end sets Eof
+    // or Bof and stays on the last or first record; nothing moves when the
+    // flag of that direction is already set. First sets Bof, Last sets Eof;
+    // on an empty dataset both are set.
     int MoveBy(int count);
     bool Eof() const { return eof_; }
     bool Bof() const { return bof_; }
     bool IsEmpty() const { return RecordCount() == 0; }
-    int RecordCount() const;  // records in the view (an inserted, unposted one not counted)
-    // 1-based position of the current record in the view; 0 when none (or when
-    // the current record is an inserted one not yet posted... it counts at its place).
+    // Records in the view (an inserted, unposted one not counted); 0 when closed.
+    int RecordCount() const;
+    // 1-based position of the current record in the view; 0 when none. A
+    // record being inserted counts at the place where it is shown.
     int RecNo() const;
-    void SetRecNo(int recNo);
+    void SetRecNo(int recNo);  // a position outside 1..RecordCount is ignored
 
-    // Indexes. AddIndex first ends an edit in progress; the fields must exist.
-    // The index is not selected. DeleteIndex first ends an edit in progress,
+    // Indexes. AddIndex first ends an edit in progress (the closed-dataset
+    // error when closed); the fields must exist ("<name>: Feld '%s' nicht
+    // gefunden") and the name must be new ("<name>: Doppelter Indexname '%s'").
+    // Field lists are separated by ";" with blanks trimmed; descFields names
+    // fields sorted descending, caseInsFields fields compared without regard to
+    // case; the grouping level is not used. The index is not selected (it is
+    // built when it is selected). DeleteIndex first ends an edit in progress,
     // returns to natural order when it is the selected one, then removes it;
     // raises "<name>: Index '%s' nicht gefunden" when there is none.
     void AddIndex(const AnsiString& name, const AnsiString& fields, TIndexOptions options,
@@ -252,15 +286,18 @@ public:
                   int groupingLevel = 0);
     void DeleteIndex(const AnsiString& name);
     const AnsiString& IndexName() const { return indexName_; }
-    // Empty selects natural order. When open, ends an edit in progress first.
-    // Writing the name already set changes nothing.
+    // Empty selects natural order. When open, ends an edit in progress first;
+    // an unknown name raises "<name>: Index '%s' nicht gefunden". Writing the
+    // name already set changes nothing. When closed the name is only stored;
+    // Open selects it (and raises when it is unknown then). CreateDataSet keeps
+    // the name when the new structure can carry its index, else clears it.
     void SetIndexName(const AnsiString& name);
 
     // Direct access to the k-th record of the view (0-based), for data-aware
     // controls that draw only the rows they show: the text of field j of view
     // record k through the field's hooks, without moving the cursor. While a
     // record is inserted, view positions include it at its place.
-    int ViewCount() const;  // RecordCount plus an inserted, unposted record
+    int ViewCount() const;     // RecordCount plus an inserted, unposted record
     int ViewPosition() const;  // 0-based view position of the current record; -1 when none
     AnsiString ViewDisplayText(int viewPos, int fieldIndex);
 
@@ -271,10 +308,20 @@ public:
 
     struct Impl;  // storage and view, defined in client_dataset.cpp
 
-private:
+  private:
     friend class TField;
     friend class TIndexDefs;
     void Notify(TDataEvent e);
+    [[noreturn]] void DatabaseError(const std::string& message) const;
+    void CheckActive() const;
+    void SetState(TDataSetState state);
+    void MakeFields();
+    void BeginInsert(bool append);
+    void DiscardEdit();
+    // Selects the index of that name ("" = natural order) keeping the current
+    // record current; raises when the index or one of its fields is unknown.
+    void SelectIndex(const AnsiString& name);
+    void IndexDefsCleared();
 
     AnsiString name_;
     TFieldDefs fieldDefs_;

@@ -31,4 +31,11 @@ enum TFieldType {
 
 enum TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
 
-enum TIndexOption { ixPrimary, ixUnique, ixDescending, ixCaseInsensitive, ixExpression, ixNonMaintained };
+enum TIndexOption {
+    ixPrimary,
+    ixUnique,
+    ixDescending,
+    ixCaseInsensitive,
+    ixExpression,
+    ixNonMaintained
+};

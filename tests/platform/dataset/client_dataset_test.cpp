@@ -1,0 +1,497 @@
+#include <gtest/gtest.h>
+
+#include "dataset_test_util.h"
+
+namespace {
+
+const std::string kClosed = "cdsQMT1: Operation bei geschlossener Datenmenge nicht ausführbar";
+const std::string kNotEditing =
+    "cdsQMT1: Datenmenge befindet sich nicht im Editier- oder Einfügemodus";
+
+// ---------------------------------------------------------------- definitions
+
+TEST(FieldDefsTest, NamesAreUniqueWithoutRegardToCase) {
+    TClientDataSet ds;
+    DefineFields(ds, {{"Name", ftString}, {"", ftString}, {"", ftFloat}});
+    TFieldDef& extra = ds.FieldDefs().AddFieldDef();
+    EXPECT_EQ(MessageOf<EDatabaseError>([&] { extra.SetName("nAME"); }),
+              "Komponente mit der Bezeichnung nAME existiert bereits");
+    EXPECT_EQ(extra.Name(), "");
+    extra.SetName("Name2");
+    ds.FieldDefs()[0].SetName("NAME");  // renaming a definition to itself in other case
+    EXPECT_EQ(ds.FieldDefs().IndexOf("name"), 0);
+    EXPECT_EQ(ds.FieldDefs().IndexOf("missing"), -1);
+    EXPECT_THROW(ds.FieldDefs()[4], EListError);
+}
+
+TEST(FieldDefsTest, TypeResetsSizeAndNegativeSizeIsRefused) {
+    TClientDataSet ds;
+    TFieldDef& def = ds.FieldDefs().AddFieldDef();
+    def.SetDataType(ftString);
+    EXPECT_EQ(def.Size(), 20);
+    def.SetSize(7);
+    def.SetDataType(ftFloat);
+    EXPECT_EQ(def.Size(), 0);
+    def.SetSize(3);
+    def.SetDataType(ftString);
+    EXPECT_EQ(def.Size(), 20);
+    EXPECT_EQ(MessageOf<EDatabaseError>([&] { def.SetSize(-1); }), "Ungültige Feldgröße");
+    EXPECT_EQ(def.Size(), 20);
+}
+
+TEST(CreateDataSetTest, RefusalsComeInTheirOrder) {
+    const std::string longName(32, 'x');
+    const std::string longest(31, 'y');
+    struct Case {
+        const char* what;
+        std::vector<FieldSpec> specs;
+        std::string message;  // empty: created
+    };
+    const std::vector<Case> cases = {
+        {"long name beats all",
+         {{"", ftString, 0}, {longName.c_str(), ftString}},
+         "Feldname " + longName + " überschreitet 31 Zeichen"},
+        {"no definitions",
+         {},
+         "Es wurden keine Felder definiert.  Datenmenge kann nicht erzeugt werden"},
+        {"size 0 before empty name", {{"", ftString}, {"A", ftString, 0}}, "Invalid parameter."},
+        {"too long a text", {{"A", ftString, 65531}}, "Invalid field type."},
+        {"sizes in definition order",
+         {{"A", ftString, 70000}, {"B", ftString, 0}},
+         "Invalid field type."},
+        {"unsupported type", {{"A", ftBlob}}, "Invalid field type."},
+        {"empty name", {{"A", ftFloat}, {"", ftBoolean}}, "cdsQMT1: Feldname fehlt"},
+        {"limits", {{longest.c_str(), ftString, 65530}, {"B", ftString, 1}}, ""},
+        {"all kinds", {{"S", ftString}, {"I", ftInteger}, {"F", ftFloat}, {"B", ftBoolean}}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TClientDataSet ds;
+        ds.SetName("cdsQMT1");
+        DefineFields(ds, c.specs);
+        if (c.message.empty()) {
+            ds.CreateDataSet();
+            EXPECT_EQ(ds.State(), dsBrowse);
+            EXPECT_EQ(ds.Fields().Count(), static_cast<int>(c.specs.size()));
+        } else {
+            EXPECT_EQ(MessageOf<EDatabaseError>([&] { ds.CreateDataSet(); }), c.message);
+            EXPECT_FALSE(ds.Active());
+        }
+    }
+}
+
+TEST(CreateDataSetTest, OpensEmptyAndDropsEarlierRecords) {
+    auto ds = MakeDataSet({{"Name", ftString, 10}, {"Paid", ftBoolean}});
+    EXPECT_TRUE(ds->Active());
+    EXPECT_TRUE(ds->IsEmpty());
+    EXPECT_TRUE(ds->Bof());
+    EXPECT_TRUE(ds->Eof());
+    EXPECT_EQ(ds->Fields()[0].Size(), 10);
+    AppendRows(*ds, {{"a", "Wahr"}, {"b", "~"}});
+    ds->CreateDataSet();
+    EXPECT_EQ(ds->RecordCount(), 0);
+}
+
+TEST(CreateDataSetTest, DefinitionsMayChangeWithoutTouchingTheOpenTable) {
+    auto ds = MakeDataSet({{"Name", ftString}, {"Amount", ftFloat}});
+    AppendRows(*ds, {{"a", "1"}, {"b", "2"}});
+    ds->FieldDefs().Clear();
+    ds->IndexDefs().Clear();
+    EXPECT_TRUE(ds->Active());
+    EXPECT_EQ(ds->Fields().Count(), 2);
+    EXPECT_EQ(Column(*ds, "Amount"), (std::vector<std::string>{"1", "2"}));
+    // Closing and opening again still shows the structure it was created with.
+    ds->Close();
+    ds->Open();
+    EXPECT_EQ(ds->Fields()[1].FieldName(), "Amount");
+    EXPECT_EQ(ds->RecordCount(), 2);
+}
+
+// ---------------------------------------------------------------- open and close
+
+TEST(OpenCloseTest, OpenNeedsACreatedDataSet) {
+    TClientDataSet ds;
+    ds.SetName("cdsQMT1");
+    EXPECT_EQ(MessageOf<EDatabaseError>([&] { ds.Open(); }),
+              "cdsQMT1: Fehlender Datenprovider oder Datenpaket");
+    ds.Close();  // nothing when closed
+    EXPECT_FALSE(ds.Active());
+}
+
+TEST(OpenCloseTest, CloseKeepsRecordsAndOpenMakesNewFields) {
+    auto ds = MakeDataSet({{"Name", ftString}});
+    AppendRows(*ds, {{"a"}, {"b"}});
+    ds->Fields()[0].OnGetText = [](TField&, AnsiString& text, bool) { text = "hooked"; };
+    ds->Last();
+    ds->Close();
+    EXPECT_FALSE(ds->Active());
+    EXPECT_EQ(ds->Fields().Count(), 0);
+    EXPECT_EQ(ds->FindField("Name"), nullptr);
+    ds->Open();
+    ds->Open();  // nothing when open
+    EXPECT_EQ(ds->RecordCount(), 2);
+    EXPECT_EQ(ds->RecNo(), 1);
+    EXPECT_TRUE(ds->Bof());
+    EXPECT_EQ(ds->Fields()[0].DisplayText(), "a");  // the new field carries no hook
+}
+
+TEST(OpenCloseTest, CloseDiscardsAnInsertionAndCancelsAnEdit) {
+    auto ds = MakeDataSet({{"Name", ftString}});
+    AppendRows(*ds, {{"a"}});
+    ds->Append();
+    ds->Fields()[0].SetAsString("new");
+    ds->Close();
+    ds->Open();
+    EXPECT_EQ(Column(*ds, "Name"), (std::vector<std::string>{"a"}));
+    ds->Edit();
+    ds->Fields()[0].SetAsString("changed");
+    ds->Close();
+    ds->Open();
+    EXPECT_EQ(Column(*ds, "Name"), (std::vector<std::string>{"a"}));
+}
+
+TEST(OpenCloseTest, OperationsOnAClosedDataSetRaise) {
+    auto ds = MakeDataSet({{"Name", ftString}});
+    ds->Close();
+    const std::vector<std::pair<const char*, std::function<void()>>> ops = {
+        {"First", [&] { ds->First(); }},
+        {"Last", [&] { ds->Last(); }},
+        {"Next", [&] { ds->Next(); }},
+        {"Prior", [&] { ds->Prior(); }},
+        {"MoveBy", [&] { ds->MoveBy(2); }},
+        {"SetRecNo", [&] { ds->SetRecNo(1); }},
+        {"Append", [&] { ds->Append(); }},
+        {"Insert", [&] { ds->Insert(); }},
+        {"Edit", [&] { ds->Edit(); }},
+        {"Post", [&] { ds->Post(); }},
+        {"Delete", [&] { ds->Delete(); }},
+        {"CheckBrowseMode", [&] { ds->CheckBrowseMode(); }},
+        {"AddIndex", [&] { ds->AddIndex("i", "Name", {}); }},
+        {"DeleteIndex", [&] { ds->DeleteIndex("i"); }},
+    };
+    for (const auto& [name, op] : ops) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(MessageOf<EDatabaseError>(op), kClosed);
+    }
+    EXPECT_EQ(MessageOf<EDatabaseError>([&] { ds->FieldByName("Name"); }),
+              "cdsQMT1: Feld 'Name' nicht gefunden");
+    EXPECT_EQ(ds->RecordCount(), 0);
+    EXPECT_EQ(ds->ViewCount(), 0);
+}
+
+// ---------------------------------------------------------------- states and posting
+
+TEST(EditingTest, AppendPostCancel) {
+    auto ds = MakeDataSet({{"Name", ftString}});
+    AppendRows(*ds, {{"a"}, {"b"}});
+    ds->First();
+    ds->Append();
+    EXPECT_EQ(ds->State(), dsInsert);
+    EXPECT_TRUE(ds->Fields()[0].IsNull());
+    EXPECT_EQ(ds->RecordCount(), 2);
+    EXPECT_EQ(ds->ViewCount(), 3);
+    EXPECT_EQ(ds->ViewPosition(), 2);
+    ds->Fields()[0].SetAsString("c");
+    EXPECT_TRUE(ds->Modified());
+    ds->Cancel();
+    EXPECT_EQ(ds->State(), dsBrowse);
+    EXPECT_EQ(ds->Fields()[0].AsString(), "a");  // back on the record current before
+    EXPECT_EQ(ds->RecordCount(), 2);
+
+    EXPECT_EQ(MessageOf<EDatabaseError>([&] { ds->Post(); }), kNotEditing);
+    EXPECT_EQ(MessageOf<EDatabaseError>([&] { ds->Fields()[0].SetAsString("x"); }), kNotEditing);
+    EXPECT_EQ(MessageOf<EDatabaseError>([&] { ds->Fields()[0].Clear(); }), kNotEditing);
+
+    ds->Edit();
+    EXPECT_EQ(ds->State(), dsEdit);
+    EXPECT_FALSE(ds->Modified());
+    ds->Fields()[0].SetAsString("A");
+    EXPECT_EQ(ds->Fields()[0].AsString(), "A");
+    ds->Cancel();
+    EXPECT_EQ(ds->Fields()[0].AsString(), "a");
+    ds->Edit();
+    ds->Fields()[0].SetAsString("A");
+    ds->Post();
+    EXPECT_EQ(Column(*ds, "Name"), (std::vector<std::string>{"A", "b"}));
+}
+
+TEST(EditingTest, EditOnAnEmptyDataSetAppends) {
+    auto ds = MakeDataSet({{"Name", ftString}});
+    ds->Edit();
+    EXPECT_EQ(ds->State(), dsInsert);
+    ds->Post();  // an explicit post keeps even an unchanged record
+    EXPECT_EQ(ds->RecordCount(), 1);
+    EXPECT_TRUE(ds->Fields()[0].IsNull());
+}
+
+TEST(EditingTest, InsertGoesBeforeTheCurrentRecord) {
+    auto ds = MakeDataSet({{"Name", ftString}});
+    AppendRows(*ds, {{"a"}, {"b"}, {"c"}});
+    ds->SetRecNo(2);
+    ds->Insert();
+    EXPECT_EQ(ds->ViewPosition(), 1);
+    EXPECT_EQ(ds->RecNo(), 2);
+    ds->Fields()[0].SetAsString("x");
+    ds->Post();
+    EXPECT_EQ(ds->RecNo(), 2);
+    EXPECT_EQ(Column(*ds, "Name"), (std::vector<std::string>{"a", "x", "b", "c"}));
+    // Inserting into an empty dataset, then before the first record.
+    auto empty = MakeDataSet({{"Name", ftString}});
+    empty->Insert();
+    empty->Fields()[0].SetAsString("2");
+    empty->Post();
+    empty->Insert();
+    empty->Fields()[0].SetAsString("1");
+    empty->Post();
+    EXPECT_EQ(Column(*empty, "Name"), (std::vector<std::string>{"1", "2"}));
+}
+
+TEST(EditingTest, MovingEndsAnEditInProgress) {
+    struct Case {
+        const char* what;
+        std::function<void(TClientDataSet&)> move;
+    };
+    const std::vector<Case> moves = {
+        {"First", [](TClientDataSet& ds) { ds.First(); }},
+        {"Last", [](TClientDataSet& ds) { ds.Last(); }},
+        {"Next", [](TClientDataSet& ds) { ds.Next(); }},
+        {"Prior", [](TClientDataSet& ds) { ds.Prior(); }},
+        {"SetRecNo", [](TClientDataSet& ds) { ds.SetRecNo(1); }},
+        {"AddIndex",
+         [](TClientDataSet& ds) {
+             ds.AddIndex("ix", "Name", {});
+             ds.DeleteIndex("ix");
+         }},
+        {"SetIndexName", [](TClientDataSet& ds) { ds.SetIndexName("ix"); }},
+        {"CheckBrowseMode", [](TClientDataSet& ds) { ds.CheckBrowseMode(); }},
+    };
+    for (const auto& m : moves) {
+        SCOPED_TRACE(m.what);
+        auto ds = MakeDataSet({{"Name", ftString}});
+        AppendRows(*ds, {{"b"}, {"a"}});
+        if (std::string(m.what) == "SetIndexName") ds->AddIndex("ix", "Name", {});
+
+        ds->Append();  // unchanged: dropped
+        m.move(*ds);
+        EXPECT_EQ(ds->State(), dsBrowse);
+        EXPECT_EQ(ds->RecordCount(), 2);
+
+        if (std::string(m.what) == "SetIndexName") ds->SetIndexName("");
+        ds->Append();  // changed: posted
+        ds->Fields()[0].SetAsString("c");
+        m.move(*ds);
+        EXPECT_EQ(ds->State(), dsBrowse);
+        EXPECT_EQ(ds->RecordCount(), 3);
+
+        if (std::string(m.what) == "SetIndexName") ds->SetIndexName("");
+        ds->First();
+        ds->Edit();
+        ds->Fields()[0].SetAsString("z");
+        m.move(*ds);
+        EXPECT_EQ(ds->State(), dsBrowse);
+        ds->SetIndexName("");
+        EXPECT_EQ(Column(*ds, "Name"), (std::vector<std::string>{"z", "a", "c"}));
+    }
+}
+
+TEST(EditingTest, DeleteMakesTheNextRecordCurrent) {
+    auto ds = MakeDataSet({{"Name", ftString}});
+    EXPECT_EQ(MessageOf<EDatabaseError>([&] { ds->Delete(); }),
+              "cdsQMT1: Operation nicht zulässig bei einer leeren Datenmenge");
+    AppendRows(*ds, {{"a"}, {"b"}, {"c"}});
+    ds->SetRecNo(2);
+    ds->Delete();
+    EXPECT_EQ(ds->Fields()[0].AsString(), "c");
+    ds->Delete();  // the last one: the new last becomes current
+    EXPECT_EQ(ds->Fields()[0].AsString(), "a");
+    EXPECT_FALSE(ds->Eof());
+    ds->Edit();
+    ds->Fields()[0].SetAsString("edited");
+    ds->Delete();  // deletes the edited record, changes and all
+    EXPECT_TRUE(ds->IsEmpty());
+    EXPECT_TRUE(ds->Eof());
+    EXPECT_TRUE(ds->Bof());
+    EXPECT_EQ(ds->State(), dsBrowse);
+    EXPECT_EQ(ds->RecNo(), 0);
+}
+
+TEST(NavigationTest, EofAndBofFollowTheMoves) {
+    auto ds = MakeDataSet({{"Name", ftString}});
+    ds->First();
+    EXPECT_TRUE(ds->Bof() && ds->Eof());
+    ds->Next();
+    EXPECT_TRUE(ds->Bof() && ds->Eof());
+    EXPECT_EQ(ds->RecNo(), 0);
+
+    AppendRows(*ds, {{"a"}, {"b"}, {"c"}});
+    ds->First();
+    EXPECT_TRUE(ds->Bof());
+    EXPECT_FALSE(ds->Eof());
+    ds->Next();
+    ds->Next();
+    EXPECT_EQ(ds->RecNo(), 3);
+    EXPECT_FALSE(ds->Eof());
+    ds->Next();  // past the last: Eof, and still on the last
+    EXPECT_TRUE(ds->Eof());
+    EXPECT_FALSE(ds->Bof());
+    EXPECT_EQ(ds->Fields()[0].AsString(), "c");
+    EXPECT_EQ(ds->MoveBy(1), 0);
+    EXPECT_EQ(ds->MoveBy(-5), -2);
+    EXPECT_TRUE(ds->Bof());
+    EXPECT_EQ(ds->RecNo(), 1);
+    EXPECT_EQ(ds->MoveBy(5), 2);
+    EXPECT_TRUE(ds->Eof());
+    ds->Prior();
+    EXPECT_FALSE(ds->Eof());
+    EXPECT_EQ(ds->RecNo(), 2);
+    ds->Last();
+    EXPECT_TRUE(ds->Eof());
+    EXPECT_EQ(ds->RecNo(), 3);
+    ds->SetRecNo(9);  // outside: ignored
+    EXPECT_EQ(ds->RecNo(), 3);
+    ds->SetRecNo(1);
+    EXPECT_EQ(ds->Fields()[0].AsString(), "a");
+}
+
+// ---------------------------------------------------------------- fields
+
+TEST(FieldTest, AccessByPositionAndName) {
+    auto ds = MakeDataSet({{"Name", ftString},
+                           {"Gr\xF6\xDF"
+                            "e",
+                            ftFloat}});
+    EXPECT_EQ(&ds->FieldByName("NAME"), &ds->Fields()[0]);
+    EXPECT_EQ(ds->FieldByName("gr\xF6\xDF"
+                              "e")
+                  .Index(),
+              1);
+    EXPECT_EQ(MessageOf<EListError>([&] { ds->Fields()[2]; }),
+              "Listenindex überschreitet das Maximum (2)");
+    EXPECT_EQ(MessageOf<EListError>([&] { ds->Fields()[-1]; }),
+              "Listenindex überschreitet das Maximum (-1)");
+    EXPECT_EQ(&ds->FieldByName("GR\xD6\xDF"
+                               "E"),
+              &ds->Fields()[1]);
+    EXPECT_EQ(MessageOf<EDatabaseError>([&] { ds->FieldByName("Gr\xF6sse"); }),
+              "cdsQMT1: Feld 'Grösse' nicht gefunden");
+}
+
+TEST(FieldTest, TextFormsOfEachKind) {
+    auto ds = MakeDataSet({{"S", ftString, 5}, {"I", ftInteger}, {"F", ftFloat}, {"B", ftBoolean}});
+    struct Case {
+        char mark;
+        const char* field;
+        const char* typed;
+        const char* shown;  // "~" null
+    };
+    const std::vector<Case> cases = {
+        {',', "S", "abcdefgh", "abcde"},  // cut to the size
+        {',', "S", "", ""},               // an empty text is not null
+        {',', "S", "\xE4\xF6\xFC", "\xE4\xF6\xFC"},
+        {',', "I", "-42", "-42"},
+        {',', "I", "", "~"},
+        {',', "F", "2,5", "2,5"},
+        {'.', "F", "2.5", "2.5"},
+        {',', "F", "-1E-5", "-1E-5"},
+        {',', "F", "", "~"},
+        {',', "B", "TRUE", "Wahr"},
+        {',', "B", "falsch", "Falsch"},
+        {',', "B", "Wahr", "Wahr"},
+        {',', "B", "", "~"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " <- " + c.typed);
+        DecimalMark mark(c.mark);
+        ds->Append();
+        TField& f = ds->FieldByName(c.field);
+        f.SetAsString(c.typed);
+        EXPECT_EQ(f.IsNull() ? "~" : f.AsString(), c.shown);
+        ds->Post();
+        EXPECT_EQ(f.IsNull() ? "~" : f.AsString(), c.shown);
+    }
+}
+
+TEST(FieldTest, RefusedTexts) {
+    auto ds = MakeDataSet({{"Num", ftInteger}, {"F", ftFloat}, {"B", ftBoolean}});
+    DecimalMark mark(',');
+    ds->Append();
+    ds->Fields()[0].SetAsInteger(7);
+    EXPECT_EQ(MessageOf<EConvertError>([&] { ds->Fields()[0].SetAsString("abc"); }),
+              "'abc' ist kein gültiger Integerwert für Feld 'Num'");
+    EXPECT_EQ(MessageOf<EConvertError>([&] { ds->Fields()[0].SetAsString("1,5"); }),
+              "'1,5' ist kein gültiger Integerwert für Feld 'Num'");
+    EXPECT_EQ(ds->Fields()[0].AsInteger(), 7);  // the value stays
+    EXPECT_THROW(ds->Fields()[1].SetAsString("2.5"), EConvertError);
+    EXPECT_THROW(ds->Fields()[1].SetAsString("x"), EConvertError);
+    EXPECT_THROW(ds->Fields()[2].SetAsString("ja"), EConvertError);
+    EXPECT_TRUE(ds->Fields()[2].IsNull());
+}
+
+TEST(FieldTest, TypedAccessAcrossKinds) {
+    auto ds = MakeDataSet({{"S", ftString, 4}, {"I", ftInteger}, {"B", ftBoolean}});
+    DecimalMark mark('.');
+    ds->Append();
+    TField& s = ds->Fields()[0];
+    EXPECT_EQ(ds->Fields()[1].AsInteger(), 0);  // null reads zero
+    s.SetAsFloat(0.125);
+    EXPECT_EQ(s.AsString(), "0.12");  // the number's text, cut to the size
+    s.SetAsBoolean(false);
+    EXPECT_EQ(s.AsString(), "Fals");
+    s.SetAsString("xy");
+    EXPECT_THROW(s.AsInteger(), EConvertError);
+    EXPECT_THROW(s.AsFloat(), EConvertError);
+    ds->Fields()[1].SetAsInteger(5000000000);
+    ds->Fields()[2].SetAsFloat(0);
+    ds->Post();
+    EXPECT_EQ(ds->Fields()[1].AsString(), "5000000000");
+    EXPECT_EQ(ds->Fields()[2].AsString(), "Falsch");
+}
+
+TEST(FieldTest, HooksServeTextAndDisplayText) {
+    auto ds = MakeDataSet({{"B", ftBoolean}});
+    TField& f = ds->Fields()[0];
+    std::vector<bool> asked;
+    f.OnGetText = [&](TField& sender, AnsiString& text, bool display) {
+        asked.push_back(display);
+        text = sender.IsNull() ? "" : (sender.AsBoolean() ? "true" : "false");
+    };
+    f.OnSetText = [](TField& sender, const AnsiString& text) {
+        if (text == "1")
+            sender.SetAsBoolean(true);
+        else
+            sender.Clear();
+    };
+    ds->Append();
+    f.SetText("1");
+    EXPECT_EQ(f.DisplayText(), "true");
+    EXPECT_EQ(f.Text(), "true");
+    EXPECT_EQ(f.AsString(), "Wahr");
+    EXPECT_EQ(asked, (std::vector<bool>{true, false}));
+    f.SetText("yes");
+    EXPECT_EQ(f.DisplayText(), "");
+}
+
+TEST(NotificationTest, ListenersHearWhatHappened) {
+    auto ds = MakeDataSet({{"Name", ftString}});
+    std::vector<TDataEvent> events;
+    const int id = ds->AddListener([&](TDataEvent e) { events.push_back(e); });
+    ds->Append();
+    EXPECT_EQ(events,
+              (std::vector<TDataEvent>{TDataEvent::StateChange, TDataEvent::DataSetChange}));
+    events.clear();
+    ds->Fields()[0].SetAsString("a");
+    EXPECT_EQ(events, (std::vector<TDataEvent>{TDataEvent::RecordChange}));
+    events.clear();
+    ds->Post();
+    EXPECT_EQ(events,
+              (std::vector<TDataEvent>{TDataEvent::StateChange, TDataEvent::DataSetChange}));
+    events.clear();
+    ds->First();
+    EXPECT_EQ(events, (std::vector<TDataEvent>{TDataEvent::Scroll}));
+    ds->RemoveListener(id);
+    events.clear();
+    ds->Close();
+    EXPECT_TRUE(events.empty());
+}
+
+}  // namespace

@@ -1,0 +1,87 @@
+#pragma once
+// Helpers shared by the dataset tests.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/core/exceptions.h"
+#include "platform/core/number_text.h"
+#include "platform/dataset/client_dataset.h"
+
+struct FieldSpec {
+    const char* name;
+    TFieldType type;
+    int size = -1;  // -1: the type's default
+};
+
+inline void DefineFields(TClientDataSet& ds, const std::vector<FieldSpec>& specs) {
+    for (const auto& spec : specs) {
+        TFieldDef& def = ds.FieldDefs().AddFieldDef();
+        def.SetName(spec.name);
+        def.SetDataType(spec.type);
+        if (spec.size >= 0) def.SetSize(spec.size);
+    }
+}
+
+inline std::unique_ptr<TClientDataSet> MakeDataSet(const std::vector<FieldSpec>& specs) {
+    auto ds = std::make_unique<TClientDataSet>();
+    ds->SetName("cdsQMT1");
+    DefineFields(*ds, specs);
+    ds->CreateDataSet();
+    return ds;
+}
+
+// Appends one record per row; "~" stands for null.
+inline void AppendRows(TClientDataSet& ds, const std::vector<std::vector<std::string>>& rows) {
+    for (const auto& row : rows) {
+        ds.Append();
+        for (size_t j = 0; j < row.size(); ++j) {
+            if (row[j] == "~") {
+                ds.Fields()[static_cast<int>(j)].Clear();
+            } else {
+                ds.Fields()[static_cast<int>(j)].SetAsString(row[j]);
+            }
+        }
+        ds.Post();
+    }
+}
+
+// The view from the first record on: field's text per record, "~" for null.
+inline std::vector<std::string> Column(TClientDataSet& ds, const char* field) {
+    std::vector<std::string> values;
+    ds.First();
+    while (!ds.Eof()) {
+        TField& f = ds.FieldByName(field);
+        values.push_back(f.IsNull() ? "~" : f.AsString());
+        ds.Next();
+    }
+    return values;
+}
+
+// The message of the exception that action raises; fails when it raises none.
+template <typename E = Exception>
+std::string MessageOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const E& e) {
+        return e.Message();
+    }
+    ADD_FAILURE() << "no exception raised";
+    return {};
+}
+
+// Sets the decimal mark for one test and restores the previous one.
+class DecimalMark {
+  public:
+    explicit DecimalMark(char mark) : saved_(FormatSettings.DecimalSeparator) {
+        FormatSettings.DecimalSeparator = mark;
+    }
+    ~DecimalMark() { FormatSettings.DecimalSeparator = saved_; }
+
+  private:
+    char saved_;
+};
