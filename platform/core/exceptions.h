@@ -9,23 +9,39 @@
 #include <string_view>
 
 class Exception : public std::exception {
-public:
+  public:
     explicit Exception(std::string message) : message_(std::move(message)) {}
     const std::string& Message() const noexcept { return message_; }
     const char* what() const noexcept override { return message_.c_str(); }
 
-private:
+  private:
     std::string message_;
 };
 
-class EConvertError : public Exception { using Exception::Exception; };
-class EDatabaseError : public Exception { using Exception::Exception; };
-class EListError : public Exception { using Exception::Exception; };
-class EInOutError : public Exception { using Exception::Exception; };
-class EFOpenError : public EInOutError { using EInOutError::EInOutError; };
-class EFCreateError : public EInOutError { using EInOutError::EInOutError; };
-class EWriteError : public EInOutError { using EInOutError::EInOutError; };
-class EInvalidOperation : public Exception { using Exception::Exception; };
+class EConvertError : public Exception {
+    using Exception::Exception;
+};
+class EDatabaseError : public Exception {
+    using Exception::Exception;
+};
+class EListError : public Exception {
+    using Exception::Exception;
+};
+class EInOutError : public Exception {
+    using Exception::Exception;
+};
+class EFOpenError : public EInOutError {
+    using EInOutError::EInOutError;
+};
+class EFCreateError : public EInOutError {
+    using EInOutError::EInOutError;
+};
+class EWriteError : public EInOutError {
+    using EInOutError::EInOutError;
+};
+class EInvalidOperation : public Exception {
+    using Exception::Exception;
+};
 
 // Fills %s and %d placeholders in order with the given texts (numbers are
 // passed already as text). "%%" stands for one "%".
@@ -40,6 +56,7 @@ inline constexpr const char* FOpenError = "Datei %s kann nicht geöffnet werden.
 inline constexpr const char* FCreateError = "Datei %s kann nicht erstellt werden. %s";
 inline constexpr const char* WriteError = "Stream-Schreibfehler";
 inline constexpr const char* ListIndexError = "Listenindex überschreitet das Maximum (%d)";
+inline constexpr const char* UnknownException = "Unbekannte Exception";
 // Dataset layer
 inline constexpr const char* DuplicateName = "Komponente mit der Bezeichnung %s existiert bereits";
 inline constexpr const char* InvalidFieldSize = "Ungültige Feldgröße";
@@ -49,9 +66,16 @@ inline constexpr const char* NoFieldsDefined =
 inline constexpr const char* InvalidParameter = "Invalid parameter.";
 inline constexpr const char* InvalidFieldType = "Invalid field type.";
 inline constexpr const char* FieldNameMissing = "Feldname fehlt";  // after "<dataset>: "
-inline constexpr const char* FieldInvalidInteger = "'%s' ist kein gültiger Integerwert für Feld '%s'";
-inline constexpr const char* DataSetClosed = "Operation bei geschlossener Datenmenge nicht ausführbar";
-inline constexpr const char* NotEditing = "Datenmenge befindet sich nicht im Editier- oder Einfügemodus";
+inline constexpr const char* FieldInvalidInteger =
+    "'%s' ist kein gültiger Integerwert für Feld '%s'";
+inline constexpr const char* FieldInvalidFloat =
+    "'%s' ist kein gültiger Gleitkommawert für Feld '%s'";
+inline constexpr const char* FieldInvalidBoolean =
+    "'%s' ist kein gültiger boolescher Wert für Feld '%s'";
+inline constexpr const char* DataSetClosed =
+    "Operation bei geschlossener Datenmenge nicht ausführbar";
+inline constexpr const char* NotEditing =
+    "Datenmenge befindet sich nicht im Editier- oder Einfügemodus";
 inline constexpr const char* FieldNotFound = "Feld '%s' nicht gefunden";
 inline constexpr const char* IndexNotFound = "Index '%s' nicht gefunden";
 inline constexpr const char* DuplicateIndexName = "Doppelter Indexname '%s'";
@@ -65,4 +89,6 @@ inline constexpr const char* DeleteRecordQuestion = "Datensatz löschen?";
 inline constexpr const char* ConfirmCaption = "Bestätigung";
 inline constexpr const char* ButtonOK = "OK";
 inline constexpr const char* ButtonCancel = "Abbrechen";
+inline constexpr const char* ReplaceFileQuestion =
+    "Die Datei %s existiert bereits.\nSoll sie ersetzt werden?";
 }  // namespace Msg

@@ -22,7 +22,9 @@ void InitFormatSettingsFromLocale();
 // exponents from -3 to 15 (2.5, -0.125, 1000000, 0.0001), otherwise exponent
 // notation (1E-5, 1E15, 1.5E-7); zero is "0". Uses decimalMark.
 AnsiString FloatToStr(double value, char decimalMark);
-inline AnsiString FloatToStr(double value) { return FloatToStr(value, FormatSettings.DecimalSeparator); }
+inline AnsiString FloatToStr(double value) {
+    return FloatToStr(value, FormatSettings.DecimalSeparator);
+}
 // Appends the same text to out (no allocation beyond out's growth).
 void AppendFloatText(std::string& out, double value, char decimalMark);
 

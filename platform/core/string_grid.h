@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 #include "platform/core/ansi.h"
@@ -29,7 +30,7 @@ enum TGridOption : uint32_t {
 
 // A set of TGridOption values: opts.Contains(goEditing), opts.Include(goEditing)...
 class TGridOptions {
-public:
+  public:
     TGridOptions() = default;
     TGridOptions(std::initializer_list<TGridOption> list) {
         for (auto o : list) bits_ |= o;
@@ -39,7 +40,7 @@ public:
     void Exclude(TGridOption o) { bits_ &= ~static_cast<uint32_t>(o); }
     bool operator==(const TGridOptions&) const = default;
 
-private:
+  private:
     uint32_t bits_ = 0;
 };
 
@@ -47,20 +48,20 @@ class TStringGrid;
 
 // One row's cells seen as a list: assign another row's cells to it, or empty it.
 class TStringGridRow {
-public:
+  public:
     TStringGridRow(TStringGrid& grid, int row) : grid_(grid), row_(row) {}
     void Assign(const TStringGridRow& other);  // copies every cell of other's row
     void Clear();                              // sets every cell to the empty text
     int Count() const;
     AnsiString operator[](int col) const;
 
-private:
+  private:
     TStringGrid& grid_;
     int row_;
 };
 
 class TStringGrid {
-public:
+  public:
     // (col, row, canSelect): raised before the current cell moves to (col, row);
     // the move happens only if canSelect stays true.
     using TSelectCellEvent = std::function<void(int col, int row, bool& canSelect)>;
@@ -109,7 +110,8 @@ public:
     // Listeners for the view; each gets every change.
     void AddChangeListener(TChangeEvent listener) { listeners_.push_back(std::move(listener)); }
 
-private:
+  private:
+    friend class TStringGridRow;
     void Changed();
     AnsiString& CellSlot(int col, int row);
 

@@ -8,7 +8,7 @@
 #include "platform/core/ansi.h"
 
 class TStringList {
-public:
+  public:
     int Count() const { return static_cast<int>(items_.size()); }
     // Raises EListError when index is out of range.
     const AnsiString& operator[](int index) const;
@@ -43,7 +43,7 @@ public:
     std::vector<AnsiString>& Items() { return items_; }
     const std::vector<AnsiString>& Items() const { return items_; }
 
-private:
+  private:
     std::vector<AnsiString> items_;
 };
 

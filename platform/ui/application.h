@@ -8,11 +8,12 @@
 #include <functional>
 #include <string>
 
+class QAction;
 class QWidget;
 
 class TApplication : public QObject {
     Q_OBJECT
-public:
+  public:
     TApplication();
     ~TApplication() override;
 
@@ -42,7 +43,7 @@ public:
     bool Confirm(const QString& caption, const QString& text, QWidget* parent = nullptr);
     void MessageBox(const QString& text, QWidget* parent = nullptr);
 
-private:
+  private:
     QString title_;
     QString hint_;
     MessageHandler messageBox_;
@@ -65,3 +66,6 @@ QString GetLongHint(const QString& hint);
 // and the long part reaches Application->SetHint while the pointer rests on it.
 void SetHint(QWidget* widget, const QString& hint);
 QString HintOf(const QWidget* widget);
+// A menu item's hint: its status tip, and Application->SetHint(long part)
+// while the item is highlighted.
+void SetActionHint(QAction* action, const QString& hint);

@@ -12,7 +12,7 @@ enum TComboBoxStyle { csDropDown, csDropDownList };
 
 class TComboBox : public QComboBox {
     Q_OBJECT
-public:
+  public:
     explicit TComboBox(QWidget* parent = nullptr);
     TComboBoxStyle Style() const { return style_; }
     void SetStyle(TComboBoxStyle style);
@@ -22,14 +22,25 @@ public:
     QString Item(int index) const { return itemText(index); }
     int IndexOfItem(const QString& text) const;  // ignoring case; -1 when none
     void AddItem(const QString& text);
-    void ClearAll();  // items and text, no OnChange
+    void ClearAll();                 // items and text, no OnChange
     std::function<void()> OnChange;  // the user picked an entry or edited the text
     std::function<void()> OnEnter;   // the box received the input focus
 
-protected:
+  protected:
     void focusInEvent(QFocusEvent* e) override;
 
-private:
+  private:
+    friend class TComboBoxEdit;
+    void SetupEditor();
+    // After a user's edit of the text: before is the text as it was, with
+    // selectionLength characters selected; complete says whether typed
+    // characters may be completed to an entry.
+    void TextEditedByUser(const QString& before, int selectionLength, bool complete);
+    void Entered();
+
     TComboBoxStyle style_ = csDropDown;
     bool silent_ = false;
+    // The selected entry as the box reports it; while the user edits the text
+    // it may differ from the list's current row.
+    int itemIndex_ = -1;
 };

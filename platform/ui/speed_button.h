@@ -9,22 +9,25 @@
 
 class TSpeedButton : public QToolButton {
     Q_OBJECT
-public:
+  public:
     explicit TSpeedButton(QWidget* parent = nullptr);
     int GroupIndex() const { return groupIndex_; }
     void SetGroupIndex(int g) { groupIndex_ = g; }
     bool Down() const { return down_; }
-    void SetDown(bool down);  // releases the other buttons of the group; no OnClick
+    // Down releases the other buttons of the group; no OnClick. A plain button
+    // (GroupIndex 0) is never down, and a grouped one goes up only when another
+    // button of its group goes down (all up is not allowed).
+    void SetDown(bool down);
     // Glyph: the picture shown while enabled, and the one shown while disabled.
     void SetGlyph(const QPixmap& enabled, const QPixmap& disabled);
-    void Click();  // as a user's click (nothing when disabled)
+    void Click();                   // as a user's click (nothing when disabled)
     std::function<void()> OnClick;  // run through the application's guard
 
-protected:
+  protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
 
-private:
+  private:
     void ReleaseSiblings();
     int groupIndex_ = 0;
     bool down_ = false;

@@ -1,0 +1,294 @@
+#include "platform/core/number_text.h"
+
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <cstring>
+
+#include "platform/core/exceptions.h"
+
+TFormatSettings FormatSettings;
+
+void InitFormatSettingsFromLocale() {
+    if (std::setlocale(LC_NUMERIC, "") != nullptr) {
+        const std::lconv* conv = std::localeconv();
+        // Only a one-byte mark can stand in table text; anything else keeps the default.
+        if (conv != nullptr && conv->decimal_point != nullptr && conv->decimal_point[0] != '\0' &&
+            conv->decimal_point[1] == '\0' &&
+            static_cast<unsigned char>(conv->decimal_point[0]) < 0x80) {
+            FormatSettings.DecimalSeparator = conv->decimal_point[0];
+        }
+    }
+    // Number text never goes through the C library's locale; keep it neutral.
+    std::setlocale(LC_NUMERIC, "C");
+}
+
+// ---------------------------------------------------------------------------
+// Number to text
+
+void AppendFloatText(std::string& out, double value, char decimalMark) {
+    if (std::isnan(value)) {
+        out += "NAN";
+        return;
+    }
+    if (std::isinf(value)) {
+        out += value < 0 ? "-INF" : "INF";
+        return;
+    }
+    if (value == 0) {  // negative zero too
+        out.push_back('0');
+        return;
+    }
+    if (value < 0) {
+        out.push_back('-');
+        value = -value;
+    }
+
+    // d.dddddddddddddde±x: the value rounded to 15 significant digits.
+    char sci[32];
+    const auto res = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific, 14);
+    char digits[15];
+    digits[0] = sci[0];
+    std::memcpy(digits + 1, sci + 2, 14);
+    const char* mark = sci + 16;  // at the 'e'
+    const bool negExp = mark[1] == '-';
+    int exp10 = 0;
+    for (const char* q = mark + 2; q < res.ptr; ++q) exp10 = exp10 * 10 + (*q - '0');
+    if (negExp) exp10 = -exp10;
+
+    int n = 15;
+    while (n > 1 && digits[n - 1] == '0') --n;
+    // value = 0.d1d2... x 10^e
+    const int e = exp10 + 1;
+
+    if (e >= -3 && e <= 15) {
+        if (e <= 0) {
+            out.push_back('0');
+            out.push_back(decimalMark);
+            out.append(static_cast<size_t>(-e), '0');
+            out.append(digits, static_cast<size_t>(n));
+        } else if (n <= e) {
+            out.append(digits, static_cast<size_t>(n));
+            out.append(static_cast<size_t>(e - n), '0');
+        } else {
+            out.append(digits, static_cast<size_t>(e));
+            out.push_back(decimalMark);
+            out.append(digits + e, static_cast<size_t>(n - e));
+        }
+        return;
+    }
+    out.push_back(digits[0]);
+    if (n > 1) {
+        out.push_back(decimalMark);
+        out.append(digits + 1, static_cast<size_t>(n - 1));
+    }
+    out.push_back('E');
+    AppendIntText(out, e - 1);
+}
+
+AnsiString FloatToStr(double value, char decimalMark) {
+    AnsiString out;
+    AppendFloatText(out, value, decimalMark);
+    return out;
+}
+
+void AppendIntText(std::string& out, int64_t value) {
+    char buf[24];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, res.ptr);
+}
+
+AnsiString IntToStr(int64_t value) {
+    AnsiString out;
+    AppendIntText(out, value);
+    return out;
+}
+
+// ---------------------------------------------------------------------------
+// Text to number
+
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The value of a number whose conversion reported a result outside the range
+// of a double: too large fails, too small (nearer to zero than the smallest
+// double) is zero.
+bool OutOfRangeValue(std::string_view intDigits, std::string_view fracDigits,
+                     std::string_view expDigits, bool expNegative, bool negative, double& value) {
+    long exp = 0;
+    for (char c : expDigits) {
+        exp = exp * 10 + (c - '0');
+        if (exp > 1000000) break;
+    }
+    if (expNegative) exp = -exp;
+    size_t lead = 0;
+    while (lead < intDigits.size() && intDigits[lead] == '0') ++lead;
+    long magnitude;
+    if (lead < intDigits.size()) {
+        magnitude = static_cast<long>(intDigits.size() - lead) - 1 + exp;
+    } else {
+        size_t zeros = 0;
+        while (zeros < fracDigits.size() && fracDigits[zeros] == '0') ++zeros;
+        magnitude = exp - static_cast<long>(zeros) - 1;
+    }
+    if (magnitude > 0) return false;
+    value = negative ? -0.0 : 0.0;
+    return true;
+}
+
+}  // namespace
+
+bool TryStrToFloat(std::string_view text, double& value, char decimalMark) {
+    size_t b = 0;
+    size_t e = text.size();
+    while (b < e && text[b] == ' ') ++b;
+    while (e > b && text[e - 1] == ' ') --e;
+    if (b == e) return false;
+
+    size_t i = b;
+    bool negative = false;
+    if (text[i] == '+' || text[i] == '-') {
+        negative = text[i] == '-';
+        ++i;
+    }
+    const size_t intBegin = i;
+    while (i < e && IsDigit(text[i])) ++i;
+    const std::string_view intDigits = text.substr(intBegin, i - intBegin);
+    bool hasMark = false;
+    std::string_view fracDigits;
+    if (i < e && text[i] == decimalMark) {
+        hasMark = true;
+        const size_t fracBegin = ++i;
+        while (i < e && IsDigit(text[i])) ++i;
+        fracDigits = text.substr(fracBegin, i - fracBegin);
+    }
+    if (intDigits.empty() && fracDigits.empty() && !hasMark) return false;
+    bool expNegative = false;
+    std::string_view expDigits;
+    if (i < e && (text[i] == 'E' || text[i] == 'e')) {
+        ++i;
+        if (i < e && (text[i] == '+' || text[i] == '-')) {
+            expNegative = text[i] == '-';
+            ++i;
+        }
+        const size_t expBegin = i;
+        while (i < e && IsDigit(text[i])) ++i;
+        expDigits = text.substr(expBegin, i - expBegin);
+    }
+    if (i != e) return false;
+
+    if (intDigits.empty() && fracDigits.empty()) {  // a lone decimal mark
+        value = negative ? -0.0 : 0.0;
+        return true;
+    }
+
+    // The same number in the form the standard conversion reads: "-" only,
+    // "." as the mark, no exponent without digits.
+    const size_t needed = intDigits.size() + fracDigits.size() + expDigits.size() + 4;
+    char stackBuf[128];
+    std::string heapBuf;
+    char* buf = stackBuf;
+    if (needed > sizeof stackBuf) {
+        heapBuf.resize(needed);
+        buf = heapBuf.data();
+    }
+    char* w = buf;
+    if (negative) *w++ = '-';
+    std::memcpy(w, intDigits.data(), intDigits.size());
+    w += intDigits.size();
+    if (!fracDigits.empty()) {
+        *w++ = '.';
+        std::memcpy(w, fracDigits.data(), fracDigits.size());
+        w += fracDigits.size();
+    }
+    if (!expDigits.empty()) {
+        *w++ = 'e';
+        if (expNegative) *w++ = '-';
+        std::memcpy(w, expDigits.data(), expDigits.size());
+        w += expDigits.size();
+    }
+
+    double result = 0;
+    const auto res = std::from_chars(buf, w, result, std::chars_format::general);
+    if (res.ec == std::errc::result_out_of_range) {
+        return OutOfRangeValue(intDigits, fracDigits, expDigits, expNegative, negative, value);
+    }
+    if (res.ec != std::errc() || res.ptr != w || std::isinf(result)) return false;
+    value = result;
+    return true;
+}
+
+double StrToFloat(std::string_view text) {
+    double value;
+    if (!TryStrToFloat(text, value)) {
+        throw EConvertError(FormatMessage(Msg::InvalidFloat, {AnsiToUtf8(text)}));
+    }
+    return value;
+}
+
+bool TryStrToInt(std::string_view text, int& value) {
+    size_t i = 0;
+    const size_t e = text.size();
+    while (i < e && text[i] == ' ') ++i;
+    bool negative = false;
+    if (i < e && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    bool hex = false;
+    if (i < e && text[i] == '$') {
+        hex = true;
+        ++i;
+    } else if (i + 1 < e && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        hex = true;
+        i += 2;
+    } else if (i < e && (text[i] == 'x' || text[i] == 'X')) {
+        hex = true;
+        ++i;
+    }
+    if (i == e) return false;
+
+    uint64_t acc = 0;
+    if (hex) {
+        for (; i < e; ++i) {
+            const char c = text[i];
+            unsigned d;
+            if (c >= '0' && c <= '9') {
+                d = static_cast<unsigned>(c - '0');
+            } else if (c >= 'a' && c <= 'f') {
+                d = static_cast<unsigned>(c - 'a' + 10);
+            } else if (c >= 'A' && c <= 'F') {
+                d = static_cast<unsigned>(c - 'A' + 10);
+            } else {
+                return false;
+            }
+            acc = acc * 16 + d;
+            if (acc > 0xFFFFFFFFu) return false;
+        }
+        // Hex digits give the 32-bit pattern; $FFFFFFFF is -1.
+        auto bits = static_cast<uint32_t>(acc);
+        if (negative) bits = 0u - bits;
+        value = static_cast<int32_t>(bits);
+        return true;
+    }
+    const uint64_t limit = negative ? 2147483648u : 2147483647u;
+    for (; i < e; ++i) {
+        const char c = text[i];
+        if (!IsDigit(c)) return false;
+        acc = acc * 10 + static_cast<unsigned>(c - '0');
+        if (acc > limit) return false;
+    }
+    value = negative ? static_cast<int>(-static_cast<int64_t>(acc)) : static_cast<int>(acc);
+    return true;
+}
+
+int StrToInt(std::string_view text) {
+    int value;
+    if (!TryStrToInt(text, value)) {
+        throw EConvertError(FormatMessage(Msg::InvalidInteger, {AnsiToUtf8(text)}));
+    }
+    return value;
+}
