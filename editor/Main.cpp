@@ -1,6 +1,666 @@
 #include "editor/Main.h"
 
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QPageSetupDialog>
+#include <QPixmap>
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include "editor/data_module.h"
+#include "editor/edit_table.h"
+#include "editor/info_dlg.h"
+#include "editor/new_table.h"
+#include "platform/core/exceptions.h"
+#include "platform/core/number_text.h"
+#include "platform/core/show_message.h"
+#include "platform/dataset/client_dataset.h"
+#include "platform/ui/application.h"
+#include "platform/ui/qt_text.h"
+#include "platform/ui/combo_box.h"
+#include "platform/ui/db_grid.h"
+#include "platform/ui/db_navigator.h"
+#include "platform/ui/speed_button.h"
+#include "table_file/sy_db.h"
+#include "ui_Main.h"
+
 TClientDataSet* ActiveTable = nullptr;
 QString CurrentFileName;
 QString NoSortCaption;
 TMainForm* MainForm = nullptr;
+
+static void InitEditorResources() {
+    Q_INIT_RESOURCE(editor);
+}
+
+namespace {
+
+const char* const FileFilters[] = {"Quimbly Table Format (*.qmt)", "Alle Dateien (*)"};
+
+// Shows the busy cursor while a long operation runs.
+class TBusyCursor {
+  public:
+    TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+};
+
+// The table dialogs hand their column lists over in the cells of sgFields.
+[[maybe_unused]] TStringGrid& CellsOf(TStringGridView* view) {
+    return view->Grid();
+}
+[[maybe_unused]] TStringGrid& CellsOf(TStringGrid* grid) {
+    return *grid;
+}
+[[maybe_unused]] TStringGrid& CellsOf(TStringGrid& grid) {
+    return grid;
+}
+
+// A glyph file holds the enabled picture and the disabled one side by side.
+void LoadGlyph(TSpeedButton* button, const char* resource) {
+    QPixmap both(resource);
+    const int w = both.width() / 2;
+    button->SetGlyph(both.copy(0, 0, w, both.height()), both.copy(w, 0, w, both.height()));
+    button->setIconSize(QSize(w, both.height()));
+}
+
+// Sets type and length of a new field definition from a kind name; with
+// withInteger the kind "Integer" gives an integer column, otherwise it is an
+// unknown kind like any other and gives a text column of length 20.
+void SetKind(TFieldDef& def, const AnsiString& kind, const AnsiString& lengthText,
+             bool withInteger) {
+    if (kind == "String") {
+        def.SetDataType(ftString);
+        def.SetSize(StrToInt(lengthText));
+    } else if (withInteger && kind == "Integer") {
+        def.SetDataType(ftInteger);
+    } else if (kind == "Number") {
+        def.SetDataType(ftFloat);
+    } else if (kind == "Boolean") {
+        def.SetDataType(ftBoolean);
+    } else {
+        def.SetDataType(ftString);
+    }
+}
+
+// Writes a source value into a column of the restructured table, converted to
+// the new column's kind. The source value is not null.
+void CopyConverted(const TField& from, TField& to) {
+    switch (to.DataType()) {
+        case ftString:
+            to.SetAsString(from.AsString());
+            break;
+        case ftBoolean:
+            if (from.DataType() == ftBoolean) to.SetAsBoolean(from.AsBoolean());
+            break;
+        case ftFloat:
+            if (from.DataType() == ftFloat) {
+                to.SetAsFloat(from.AsFloat());
+            } else if (from.DataType() == ftString) {
+                double value;
+                if (TryStrToFloat(from.AsString(), value)) to.SetAsFloat(value);
+            } else {
+                to.SetAsFloat(0);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+std::string PathBytes(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+}  // namespace
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+    InitEditorResources();
+    MainForm = this;
+    ui_ = std::make_unique<Ui::TMainForm>();
+    ui_->setupUi(this);
+    MainMenu = ui_->MainMenu;
+    FileNewItem = ui_->FileNewItem;
+    FileOpenItem = ui_->FileOpenItem;
+    FileSaveItem = ui_->FileSaveItem;
+    FileSaveAsItem = ui_->FileSaveAsItem;
+    FilePrintItem = ui_->FilePrintItem;
+    FilePrintSetupItem = ui_->FilePrintSetupItem;
+    FileExitItem = ui_->FileExitItem;
+    EditUndoItem = ui_->EditUndoItem;
+    EditCutItem = ui_->EditCutItem;
+    EditCopyItem = ui_->EditCopyItem;
+    EditPasteItem = ui_->EditPasteItem;
+    HelpContentsItem = ui_->HelpContentsItem;
+    HelpSearchItem = ui_->HelpSearchItem;
+    HelpHowToUseItem = ui_->HelpHowToUseItem;
+    HelpAboutItem = ui_->HelpAboutItem;
+    StatusLine = ui_->StatusLine;
+    SpeedBar = ui_->SpeedBar;
+    sbNew = ui_->sbNew;
+    sbOpen = ui_->sbOpen;
+    sbSave = ui_->sbSave;
+    sbSaveAs = ui_->sbSaveAs;
+    Panel1 = ui_->Panel1;
+    Panel2 = ui_->Panel2;
+    dbgQMT = ui_->dbgQMT;
+    sbEditTable = ui_->sbEditTable;
+    Panel4 = ui_->Panel4;
+    Panel5 = ui_->Panel5;
+    Panel6 = ui_->Panel6;
+    Panel7 = ui_->Panel7;
+    DBNTable = ui_->DBNTable;
+    Panel3 = ui_->Panel3;
+    lSort = ui_->lSort;
+    cbSort = ui_->cbSort;
+    sbDirAsc = ui_->sbDirAsc;
+    sbDirDesc = ui_->sbDirDesc;
+    TabStructureItem = ui_->TabStructureItem;
+    setWindowIcon(QIcon(":/glyphs/program_icon.png"));
+
+    // The separators of the menus.
+    for (QAction* separator : {ui_->N1, ui_->N2, ui_->N3, ui_->N4}) separator->setSeparator(true);
+
+    // The status line shows one simple text across the whole bar.
+    statusText_ = new QLabel(StatusLine);
+    statusText_->setObjectName("StatusLineText");
+    StatusLine->addWidget(statusText_, 1);
+
+    // Design hints.
+    SetHint(sbNew, "Neu|");
+    SetHint(sbOpen, "Öffnen|");
+    SetHint(sbSave, "Speichern|");
+    SetHint(sbSaveAs, "Speichern unter|");
+    SetHint(sbEditTable, "Tabellenstruktur ändern|");
+    SetHint(sbDirAsc, "aufsteigend");
+    SetHint(sbDirDesc, "absteigend");
+    const std::pair<QAction*, const char*> actionHints[] = {
+        {FileNewItem, "Neue Datei erzeugen"},
+        {FileOpenItem, "Existierende Datei öffnen"},
+        {FileSaveItem, "Aktuelle Datei speichern"},
+        {FileSaveAsItem, "Aktuelle Datei unter neuem Namen speichern"},
+        {FilePrintItem, "Aktuelle Datei drucken"},
+        {FilePrintSetupItem, "Druckereinrichtung ändern"},
+        {FileExitItem, "Diese Anwendung beenden"},
+        {EditUndoItem, "Die letzte Aktion rückgängig machen"},
+        {EditCutItem, "Markiertes Element löschen"},
+        {EditCopyItem, "Markiertes Element in Zwischenablage kopieren"},
+        {EditPasteItem, "Inhalt der Zwischenablage einfügen"},
+        {HelpContentsItem, "Inhaltsübersicht der Hilfe anzeigen"},
+        {HelpSearchItem, "Hilfe zu einem Thema suchen"},
+        {HelpHowToUseItem, "Hilfe zur Benutzung des Hilfesystems"},
+        {HelpAboutItem, "Programminformationen anzeigen"},
+    };
+    for (const auto& [action, hint] : actionHints) SetActionHint(action, QString::fromUtf8(hint));
+
+    // Glyphs.
+    LoadGlyph(sbNew, ":/glyphs/sbNew.png");
+    LoadGlyph(sbOpen, ":/glyphs/sbOpen.png");
+    LoadGlyph(sbSave, ":/glyphs/sbSave.png");
+    LoadGlyph(sbSaveAs, ":/glyphs/sbSaveAs.png");
+    LoadGlyph(sbEditTable, ":/glyphs/sbEditTable.png");
+    LoadGlyph(sbDirAsc, ":/glyphs/sbDirAsc.png");
+    LoadGlyph(sbDirDesc, ":/glyphs/sbDirDesc.png");
+
+    // The sort controls: the two direction buttons form one group.
+    cbSort->SetStyle(csDropDown);
+    sbDirAsc->SetGroupIndex(1);
+    sbDirDesc->SetGroupIndex(1);
+    sbDirAsc->SetDown(true);
+    // The sort panel keeps to the right edge of its bar.
+    Panel7->installEventFilter(this);
+
+    // The navigator: the buttons and hints of the design.
+    DBNTable->SetVisibleButtons(
+        {nbFirst, nbPrior, nbNext, nbLast, nbInsert, nbDelete, nbPost, nbCancel});
+    DBNTable->SetHints({"", "Vorheriger Datensatz", "Nächster Datensatz", "Letzter Datensatz",
+                        "Datensatz einfügen", "Datensatz löschen", "Datensatz bearbeiten",
+                        "Übernehmen", "Bearbeiten abbrechen", "Daten aktualisieren"});
+
+    // Event bindings; every handler runs through the application's guard.
+    auto bind = [this](QAction* action, void (TMainForm::*handler)()) {
+        connect(action, &QAction::triggered, this,
+                [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+    };
+    bind(FileNewItem, &TMainForm::FileNew);
+    bind(FileOpenItem, &TMainForm::FileOpen);
+    bind(FileSaveItem, &TMainForm::FileSave);
+    bind(FileSaveAsItem, &TMainForm::FileSaveAs);
+    bind(FilePrintItem, &TMainForm::FilePrint);
+    bind(FilePrintSetupItem, &TMainForm::FilePrintSetup);
+    bind(FileExitItem, &TMainForm::FileExit);
+    bind(EditUndoItem, &TMainForm::EditUndo);
+    bind(EditCutItem, &TMainForm::EditCut);
+    bind(EditCopyItem, &TMainForm::EditCopy);
+    bind(EditPasteItem, &TMainForm::EditPaste);
+    bind(TabStructureItem, &TMainForm::sbEditTableClick);
+    bind(HelpContentsItem, &TMainForm::HelpContents);
+    bind(HelpSearchItem, &TMainForm::HelpSearch);
+    bind(HelpHowToUseItem, &TMainForm::HelpHowToUse);
+    bind(HelpAboutItem, &TMainForm::HelpAbout);
+    auto click = [this](void (TMainForm::*handler)()) {
+        return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
+    };
+    sbNew->OnClick = click(&TMainForm::FileNew);
+    sbOpen->OnClick = click(&TMainForm::FileOpen);
+    sbSave->OnClick = click(&TMainForm::FileSave);
+    sbSaveAs->OnClick = click(&TMainForm::FileSaveAs);
+    sbEditTable->OnClick = click(&TMainForm::sbEditTableClick);
+    sbDirAsc->OnClick = click(&TMainForm::sbDirAscClick);
+    sbDirDesc->OnClick = click(&TMainForm::sbDirDescClick);
+    cbSort->OnChange = click(&TMainForm::cbSortChange);
+
+    OpenDialogExecute = [this](QString& fileName) { return RunOpenDialog(fileName); };
+    SaveDialogExecute = [this](QString& fileName) { return RunSaveDialog(fileName); };
+
+    resize(780, 580);
+    FormCreate();
+}
+
+TMainForm::~TMainForm() {
+    if (Application) Application->OnHint = nullptr;
+    dbgQMT->SetDataSource(nullptr);
+    DBNTable->SetDataSource(nullptr);
+    if (MainForm == this) MainForm = nullptr;
+}
+
+// ---------------------------------------------------------------- creation, hints
+
+void TMainForm::FormCreate() {
+    Application->OnHint = [this] { Guarded([this] { ShowHint(); }); };
+    CurrentFileName.clear();
+    MainForm->setWindowTitle(MainCaption);
+    NoSortCaption = "[Keine]";
+}
+
+void TMainForm::ShowHint() {
+    SetStatusText(Application->Hint());
+}
+
+QString TMainForm::StatusText() const {
+    return statusText_->text();
+}
+
+void TMainForm::SetStatusText(const QString& text) {
+    statusText_->setText(text);
+}
+
+bool TMainForm::event(QEvent* e) {
+    // The status line shows the application's hint only, not Qt's status tips.
+    if (e->type() == QEvent::StatusTip) return true;
+    return QMainWindow::event(e);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == Panel7 && e->type() == QEvent::Resize)
+        Panel3->setGeometry(Panel7->width() - Panel3->width(), 0, Panel3->width(),
+                            Panel7->height());
+    return QMainWindow::eventFilter(watched, e);
+}
+
+// ---------------------------------------------------------------- shared steps
+
+void TMainForm::SetTableCommandsEnabled(bool on) {
+    for (QWidget* w : std::initializer_list<QWidget*>{sbSave, sbSaveAs, sbEditTable, cbSort,
+                                                      sbDirAsc, sbDirDesc})
+        w->setEnabled(on);
+    for (QAction* a : {FileSaveItem, FileSaveAsItem, TabStructureItem}) a->setEnabled(on);
+}
+
+void TMainForm::BindGrid() {
+    dm1->dsQMT->SetDataSet(ActiveTable);
+    dbgQMT->SetDataSource(dm1->dsQMT);
+    DBNTable->SetDataSource(dm1->dsQMT);
+}
+
+void TMainForm::DetachGrid() {
+    dbgQMT->SetDataSource(nullptr);
+    // The navigator drives the table the grid shows, so it lets go as well.
+    DBNTable->SetDataSource(nullptr);
+}
+
+void TMainForm::RefillSortBox() {
+    cbSort->ClearAll();
+    cbSort->AddItem(NoSortCaption);
+    TFields& fields = ActiveTable->Fields();
+    for (int i = 0; i < fields.Count(); ++i) {
+        TField& field = fields[i];
+        cbSort->AddItem(AnsiToQString(field.FieldName()));
+        field.OnGetText = [this](TField& sender, AnsiString& text, bool displayText) {
+            FieldGetText(sender, text, displayText);
+        };
+        field.OnSetText = [this](TField& sender, const AnsiString& text) {
+            FieldSetText(sender, text);
+        };
+    }
+    cbSort->SetItemIndex(0);
+}
+
+// ---------------------------------------------------------------- file commands
+
+bool TMainForm::RunOpenDialog(QString& fileName) {
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // A typed name of a file that does not exist is returned too; reading it reports the error.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters({FileFilters[0], FileFilters[1]});
+    if (!fileName.isEmpty()) dialog.selectFile(fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    fileName = dialog.selectedFiles().first();
+    return true;
+}
+
+bool TMainForm::RunSaveDialog(QString& fileName) {
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({FileFilters[0], FileFilters[1]});
+    dialog.setDefaultSuffix("qmt");
+    // FileSaveAs asks itself before it replaces a file.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!fileName.isEmpty()) dialog.selectFile(fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    fileName = dialog.selectedFiles().first();
+    return true;
+}
+
+void TMainForm::FileNew() {
+    if (fmNewTable->ShowModal() != 1) return;
+    dbgQMT->setVisible(false);
+    DetachGrid();
+    ActiveTable = dm1->cdsQMT1;
+    // The table shown so far is given up: until the new one exists no command
+    // may act on a table, so that nothing half-built can be saved over a file.
+    SetTableCommandsEnabled(false);
+    ActiveTable->Close();
+    ActiveTable->FieldDefs().Clear();
+    ActiveTable->IndexDefs().Clear();
+    ActiveTable->SetIndexName("");
+    TStringGrid& cells = CellsOf(fmNewTable->sgFields);
+    // Columns of the dialog's grid: name, kind, length.
+    for (int r = 1; r < cells.RowCount(); ++r) {
+        TFieldDef& def = ActiveTable->FieldDefs().AddFieldDef();
+        def.SetName(cells.Cells(0, r));
+        SetKind(def, cells.Cells(1, r), cells.Cells(2, r), true);
+    }
+    ActiveTable->CreateDataSet();
+
+    BindGrid();
+    dbgQMT->setVisible(true);
+    sbSave->setEnabled(false);
+    sbSaveAs->setEnabled(true);
+    sbEditTable->setEnabled(true);
+    TabStructureItem->setEnabled(true);
+    FileSaveItem->setEnabled(false);
+    FileSaveAsItem->setEnabled(true);
+    cbSort->setEnabled(true);
+    sbDirDesc->setEnabled(true);
+    sbDirAsc->setEnabled(true);
+    RefillSortBox();
+    setWindowTitle(MainCaption);
+}
+
+void TMainForm::FileOpen() {
+    QString path;
+    if (!OpenDialogExecute(path)) return;
+    DBNTable->setVisible(false);
+    dbgQMT->setVisible(false);
+    DetachGrid();
+    ActiveTable = dm1->cdsQMT1;
+    // The table shown so far is given up; see FileNew.
+    SetTableCommandsEnabled(false);
+    bool loaded;
+    {
+        TBusyCursor busy;
+        loaded = LoadTableFile(PathBytes(path), *ActiveTable);
+    }
+    if (!loaded) {
+        ShowMessage(Msg::OpenFileError + path.toStdString());
+        return;
+    }
+    ActiveTable->Open();
+    BindGrid();
+    dbgQMT->setVisible(true);
+    DBNTable->setVisible(true);
+    CurrentFileName = path;
+    sbSave->setEnabled(true);
+    sbSaveAs->setEnabled(true);
+    sbEditTable->setEnabled(true);
+    TabStructureItem->setEnabled(true);
+    FileSaveItem->setEnabled(true);
+    FileSaveAsItem->setEnabled(true);
+    cbSort->setEnabled(true);
+    sbDirDesc->setEnabled(true);
+    sbDirAsc->setEnabled(true);
+    setWindowTitle(CurrentFileName + " - " + MainCaption);
+    RefillSortBox();
+}
+
+void TMainForm::FileSave() {
+    if (CurrentFileName.isEmpty()) {
+        FileSaveAs();
+        return;
+    }
+    dbgQMT->setVisible(false);
+    bool saved;
+    {
+        TBusyCursor busy;
+        saved = SaveTableFile(PathBytes(CurrentFileName), '"', *ActiveTable);
+    }
+    if (saved)
+        ActiveTable->Open();
+    else
+        ShowMessage(Msg::SaveFileError + CurrentFileName.toStdString());
+    dbgQMT->setVisible(true);
+}
+
+void TMainForm::FileSaveAs() {
+    QString path = CurrentFileName;
+    if (!SaveDialogExecute(path)) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += ".qmt";
+    // Replacing an existing file needs the user's word.
+    if (QFileInfo::exists(path) &&
+        !Application->Confirm(
+            QString::fromUtf8(Msg::ConfirmCaption),
+            QString::fromStdString(FormatMessage(Msg::ReplaceFileQuestion, {path.toStdString()})),
+            this))
+        return;
+    dbgQMT->setVisible(false);
+    bool saved;
+    {
+        TBusyCursor busy;
+        saved = SaveTableFile(PathBytes(path), '"', *ActiveTable);
+    }
+    if (saved) {
+        ActiveTable->Open();
+        CurrentFileName = path;
+        sbSave->setEnabled(true);
+        FileSaveItem->setEnabled(true);
+        setWindowTitle(CurrentFileName + " - " + MainCaption);
+    } else {
+        ShowMessage(Msg::SaveFileError + path.toStdString());
+    }
+    dbgQMT->setVisible(true);
+}
+
+void TMainForm::FilePrint() {
+    QPrinter printer;
+    QPrintDialog dialog(&printer, this);
+    dialog.exec();
+}
+
+void TMainForm::FilePrintSetup() {
+    QPrinter printer;
+    QPageSetupDialog dialog(&printer, this);
+    dialog.exec();
+}
+
+void TMainForm::FileExit() {
+    close();
+}
+
+void TMainForm::EditUndo() {}
+void TMainForm::EditCut() {}
+void TMainForm::EditCopy() {}
+void TMainForm::EditPaste() {}
+
+// No help file exists; the help items are hidden and their commands do nothing.
+void TMainForm::HelpContents() {}
+void TMainForm::HelpSearch() {}
+void TMainForm::HelpHowToUse() {}
+
+void TMainForm::HelpAbout() {
+    AboutBox->exec();
+}
+
+// ---------------------------------------------------------------- restructure
+
+void TMainForm::sbEditTableClick() {
+    if (fmEditTable->ShowModal() != 1) return;
+    DetachGrid();
+    TClientDataSet* source = ActiveTable == dm1->cdsQMT1 ? dm1->cdsQMT1 : dm1->cdsQMT2;
+    TClientDataSet* target = source == dm1->cdsQMT1 ? dm1->cdsQMT2 : dm1->cdsQMT1;
+    try {
+        TBusyCursor busy;
+        Restructure(*source, *target);
+    } catch (...) {
+        // The old table stays the shown one: the grid shows it again.
+        BindGrid();
+        throw;
+    }
+    ActiveTable = target;
+    BindGrid();
+    RefillSortBox();
+    source->FieldDefs().Clear();
+    source->IndexDefs().Clear();
+}
+
+// Builds the columns of the dialog's rows in target and copies the carried
+// columns from source, in source's view order.
+void TMainForm::Restructure(TClientDataSet& source, TClientDataSet& target) {
+    TStringGrid& cells = CellsOf(fmEditTable->sgFields);
+    // Columns of the dialog's grid: old name, new name, kind, length.
+    target.Close();
+    target.FieldDefs().Clear();
+    target.IndexDefs().Clear();
+    target.SetIndexName("");
+    for (int r = 1; r < cells.RowCount(); ++r) {
+        TFieldDef& def = target.FieldDefs().AddFieldDef();
+        def.SetName(cells.Cells(1, r));
+        SetKind(def, cells.Cells(2, r), cells.Cells(3, r), false);
+    }
+    target.CreateDataSet();
+
+    // A record still being edited in the shown table is stored first, so that
+    // it is counted and copied like every other.
+    if (source.Active()) source.CheckBrowseMode();
+    for (int i = 0; i < source.FieldDefs().Count(); ++i) {
+        const AnsiString name = source.FieldDefs()[i].Name();
+        int row = 1;
+        while (row < cells.RowCount() && cells.Cells(0, row) != name) ++row;
+        if (row >= cells.RowCount()) continue;  // dropped with its values
+
+        // The first carried column makes the empty records that every column fills.
+        if (target.RecordCount() < source.RecordCount()) {
+            for (int k = source.RecordCount(); k > 0; --k) {
+                target.Insert();
+                target.Post();
+            }
+        }
+        TField& from = source.FieldByName(name);
+        TField& to = target.FieldByName(cells.Cells(1, row));
+        source.First();
+        target.First();
+        while (!source.Eof() && !target.Eof()) {
+            target.Edit();
+            if (!from.IsNull()) CopyConverted(from, to);
+            target.Post();
+            source.Next();
+            target.Next();
+        }
+    }
+}
+
+// ---------------------------------------------------------------- sorting
+
+void TMainForm::cbSortChange() {
+    const int index = cbSort->ItemIndex();
+    if (index <= 0) {
+        const AnsiString current = ActiveTable->IndexName();
+        if (!current.empty()) {
+            ActiveTable->DeleteIndex(current);
+            ActiveTable->SetIndexName("");
+        }
+        return;
+    }
+    const AnsiString column = QStringToAnsi(cbSort->Item(index));
+    if (!ActiveTable->IndexName().empty()) {
+        const AnsiString old = ActiveTable->IndexName();
+        ActiveTable->SetIndexName("");
+        ActiveTable->DeleteIndex(old);
+    }
+    {
+        TBusyCursor busy;
+        ActiveTable->AddIndex(column + "Index", column, {});
+        ActiveTable->SetIndexName(column + "Index");
+    }
+    sbDirAsc->SetDown(true);
+}
+
+void TMainForm::SortDirection(bool descending) {
+    const int index = cbSort->ItemIndex();
+    if (index <= 0) return;
+    const AnsiString column = QStringToAnsi(cbSort->Item(index));
+    const AnsiString name = column + "Index";
+    TBusyCursor busy;
+    ActiveTable->DeleteIndex(name);
+    ActiveTable->AddIndex(name, column, descending ? TIndexOptions{ixDescending} : TIndexOptions{});
+    ActiveTable->SetIndexName(name);
+}
+
+void TMainForm::sbDirAscClick() {
+    SortDirection(false);
+}
+
+void TMainForm::sbDirDescClick() {
+    SortDirection(true);
+}
+
+// ---------------------------------------------------------------- field value text
+
+void TMainForm::FieldGetText(TField& sender, AnsiString& text, bool /*displayText*/) {
+    if (sender.DataType() == ftBoolean) {
+        if (sender.IsNull())
+            text.clear();
+        else
+            text = sender.AsBoolean() ? "true" : "false";
+    } else {
+        text = sender.AsString();
+    }
+}
+
+void TMainForm::FieldSetText(TField& sender, const AnsiString& text) {
+    const AnsiString lower = LowerCase(text);
+    if (sender.DataType() == ftBoolean) {
+        if (lower == "true" || lower == "t" || lower == "1")
+            sender.SetAsBoolean(true);
+        else if (lower == "false" || lower == "f" || lower == "0")
+            sender.SetAsBoolean(false);
+        else
+            sender.Clear();
+    } else if (sender.DataType() == ftFloat) {
+        double value;
+        if (TryStrToFloat(lower, value))
+            sender.SetAsFloat(value);
+        else
+            sender.Clear();
+    } else {
+        sender.SetAsString(text);
+    }
+}

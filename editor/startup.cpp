@@ -1,0 +1,99 @@
+#include "editor/startup.h"
+
+#include <QLabel>
+#include <QMenuBar>
+
+#include "editor/Main.h"
+#include "editor/data_module.h"
+#include "editor/edit_table.h"
+#include "editor/info_dlg.h"
+#include "editor/new_table.h"
+#include "platform/ui/application.h"
+#include "platform/ui/db_navigator.h"
+#include "platform/ui/speed_button.h"
+
+void CreateForms() {
+    // The main window sets MainForm itself before its creation handler runs.
+    MainForm = new TMainForm();
+    dm1 = new Tdm1();
+    fmNewTable = new TfmNewTable();
+    fmEditTable = new TfmEditTable();
+    AboutBox = new TAboutBox();
+    // The navigator drives the table that the grid shows.
+    MainForm->DBNTable->SetDataSource(dm1->dsQMT);
+}
+
+void SetEnglishTexts() {
+    TMainForm& m = *MainForm;
+    m.FileNewItem->setText("New");
+    SetActionHint(m.FileNewItem, "Create New File");
+    m.FileOpenItem->setText("Open");
+    SetActionHint(m.FileOpenItem, "Open Existing File");
+    m.FileSaveItem->setText("Save");
+    SetActionHint(m.FileSaveItem, "File Save");
+    m.FileSaveAsItem->setText("Save As...");
+    SetActionHint(m.FileSaveAsItem, "File Save As");
+    m.FileExitItem->setText("Exit");
+    SetActionHint(m.FileExitItem, "Exit QMT Editor");
+    m.TabStructureItem->setText("Table Configuration...");
+    SetActionHint(m.TabStructureItem, "Table Configuration");
+    SetActionHint(m.HelpAboutItem, "Program Info");
+    const QList<QAction*> menus = m.MainMenu->actions();
+    menus[0]->setText("File");
+    menus[1]->setText("Edit");
+    menus[2]->setText("Help");
+    SetHint(m.sbNew, "New|");
+    SetHint(m.sbOpen, "Open|");
+    SetHint(m.sbSave, "Save|");
+    SetHint(m.sbSaveAs, "Save As...|");
+    SetHint(m.sbEditTable, "Table Configuration...");
+    SetHint(m.sbDirAsc, "Ascending");
+    SetHint(m.sbDirDesc, "Descending");
+    m.DBNTable->SetHint(nbFirst, "First Record");
+    m.DBNTable->SetHint(nbNext, "Next Record");
+    m.DBNTable->SetHint(nbLast, "Last Record");
+    m.DBNTable->SetHint(nbInsert, "Insert Record");
+    m.DBNTable->SetHint(nbDelete, "Delete Record");
+    m.DBNTable->SetHint(nbEdit, "Edit Record");
+    m.DBNTable->SetHint(nbPost, "Transfer");
+    m.DBNTable->SetHint(nbCancel, "Edit Cancel");
+    m.DBNTable->SetHint(nbRefresh, "Refresh Data");
+    m.lSort->setText("      Sort:");
+    NoSortCaption = "[None]";
+
+    TfmEditTable& e = *fmEditTable;
+    e.setWindowTitle("Table Configuration");
+    SetHint(e.sbRowUp, "Move Row Up");
+    SetHint(e.sbRowDown, "Move Row Down");
+    SetHint(e.sbRowInsert, "Row Insert");
+    SetHint(e.sbRowDelete, "Row Delete");
+    TStringGrid& eg = e.sgFields->Grid();
+    eg.SetCells(0, 0, "Old Field Name");
+    eg.SetCells(1, 0, "New Field Name");
+    eg.SetCells(2, 0, "Data Type");
+    eg.SetCells(3, 0, "Size");
+
+    TfmNewTable& n = *fmNewTable;
+    n.setWindowTitle("Create New Table");
+    n.leFieldCount->EditLabel()->setText("Number Of Fields");
+    TStringGrid& ng = n.sgFields->Grid();
+    ng.SetCells(1, 0, "Data Type");
+    ng.SetCells(2, 0, "Size");
+}
+
+void DestroyForms() {
+    delete AboutBox;
+    AboutBox = nullptr;
+    delete fmEditTable;
+    fmEditTable = nullptr;
+    delete fmNewTable;
+    fmNewTable = nullptr;
+    // The main window's grid and navigator let go of dsQMT before the data module goes.
+    delete MainForm;
+    MainForm = nullptr;
+    delete dm1;
+    dm1 = nullptr;
+    ActiveTable = nullptr;
+    CurrentFileName.clear();
+    NoSortCaption.clear();
+}
