@@ -1,0 +1,268 @@
+#include "editor/edit_table.h"
+
+#include <QPainter>
+#include <QPolygonF>
+#include <QShowEvent>
+
+#include "editor/Main.h"
+#include "editor/field_grid_editing.h"
+#include "platform/core/number_text.h"
+#include "platform/dataset/client_dataset.h"
+#include "platform/ui/application.h"
+#include "platform/ui/bit_btn.h"
+#include "platform/ui/combo_box.h"
+#include "platform/ui/qt_text.h"
+#include "platform/ui/speed_button.h"
+#include "platform/ui/string_grid_view.h"
+#include "table_file/sy_standard.h"
+#include "ui_edit_table.h"
+
+TfmEditTable* fmEditTable = nullptr;
+
+namespace {
+
+enum class RowGlyph { Up, Insert, Delete, Down };
+
+// The 16 x 16 pictures of the row buttons on a transparent background; the
+// disabled picture draws the same shapes in grey.
+QPixmap DrawRowGlyph(RowGlyph kind, bool enabled) {
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor red = enabled ? QColor(204, 0, 0) : QColor(128, 128, 128);
+    const QColor blue = enabled ? QColor(0, 0, 204) : QColor(160, 160, 160);
+    const QColor dots = enabled ? QColor(64, 64, 64) : QColor(176, 176, 176);
+    p.setPen(Qt::NoPen);
+
+    auto verticalArrow = [&](bool up) {
+        QPolygonF arrow;
+        if (up)
+            arrow << QPointF(8, 1) << QPointF(15, 8) << QPointF(11, 8) << QPointF(11, 15)
+                  << QPointF(5, 15) << QPointF(5, 8) << QPointF(1, 8);
+        else
+            arrow << QPointF(8, 15) << QPointF(15, 8) << QPointF(11, 8) << QPointF(11, 1)
+                  << QPointF(5, 1) << QPointF(5, 8) << QPointF(1, 8);
+        p.setBrush(red);
+        p.drawPolygon(arrow);
+    };
+    auto dottedLine = [&](int x) {
+        for (int y = 1; y < 16; y += 2) p.fillRect(QRect(x, y, 1, 1), dots);
+    };
+    auto horizontalArrow = [&](bool right) {
+        QPolygonF arrow;
+        if (right)
+            arrow << QPointF(12, 11) << QPointF(8, 7) << QPointF(8, 9.5) << QPointF(1, 9.5)
+                  << QPointF(1, 12.5) << QPointF(8, 12.5) << QPointF(8, 15);
+        else
+            arrow << QPointF(1, 11) << QPointF(5, 7) << QPointF(5, 9.5) << QPointF(12, 9.5)
+                  << QPointF(12, 12.5) << QPointF(5, 12.5) << QPointF(5, 15);
+        p.setBrush(blue);
+        p.drawPolygon(arrow);
+    };
+
+    switch (kind) {
+        case RowGlyph::Up:
+            verticalArrow(true);
+            break;
+        case RowGlyph::Down:
+            verticalArrow(false);
+            break;
+        case RowGlyph::Insert:
+            dottedLine(14);
+            horizontalArrow(true);
+            p.fillRect(QRect(1, 3, 7, 2), red);  // plus sign
+            p.fillRect(QRect(3, 1, 2, 6), red);
+            break;
+        case RowGlyph::Delete:
+            dottedLine(14);
+            horizontalArrow(false);
+            p.fillRect(QRect(1, 3, 7, 2), red);  // minus sign
+            break;
+    }
+    return pm;
+}
+
+void SetRowGlyph(TSpeedButton* button, RowGlyph kind) {
+    button->SetGlyph(DrawRowGlyph(kind, true), DrawRowGlyph(kind, false));
+}
+
+}  // namespace
+
+TfmEditTable::TfmEditTable(QWidget* parent) : QDialog(parent), ui_(new Ui::TfmEditTable) {
+    ui_->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(367, 321);
+    sbRowUp = ui_->sbRowUp;
+    sbRowInsert = ui_->sbRowInsert;
+    sbRowDelete = ui_->sbRowDelete;
+    sbRowDown = ui_->sbRowDown;
+    sgFields = ui_->sgFields;
+    BitBtn1 = ui_->BitBtn1;
+    BitBtn2 = ui_->BitBtn2;
+    cbTypes = ui_->cbTypes;
+    cbSize = ui_->cbSize;
+
+    SetRowGlyph(sbRowUp, RowGlyph::Up);
+    SetRowGlyph(sbRowInsert, RowGlyph::Insert);
+    SetRowGlyph(sbRowDelete, RowGlyph::Delete);
+    SetRowGlyph(sbRowDown, RowGlyph::Down);
+    SetHint(sbRowUp, QString::fromUtf8("Zeile nach oben"));
+    SetHint(sbRowInsert, QString::fromUtf8("Einfügen"));
+    SetHint(sbRowDelete, QString::fromUtf8("Löschen"));
+    SetHint(sbRowDown, QString::fromUtf8("Zeile nach unten"));
+
+    TStringGrid& grid = sgFields->Grid();
+    grid.SetColCount(4);
+    grid.SetRowCount(2);
+    grid.SetFixedRows(1);
+    grid.SetFixedCols(1);
+    sgFields->SetDefaultColWidth(92);
+    const int widths[] = {92, 92, 56, 38};
+    for (int col = 0; col < 4; ++col) sgFields->SetColWidth(col, widths[col]);
+    sgFields->SetDefaultRowHeight(18);
+    grid.SetOptions({goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect,
+                     goEditing, goTabs});
+    grid.MoveTo(1, 1);  // the top-left cell that is not fixed
+
+    editing_ = std::make_unique<TFieldGridEditing>(sgFields, cbTypes, cbSize, 2);
+    cbTypes->SetItemIndex(-1);
+    cbSize->SetItemIndex(-1);
+
+    BitBtn1->SetKind(bkOK);
+    BitBtn2->SetKind(bkCancel);
+
+    FormCreate(this);
+
+    grid.OnSelectCell = [this](int col, int row, bool& canSelect) {
+        Guarded([&] { sgFieldsSelectCell(sgFields, col, row, canSelect); });
+    };
+    cbTypes->OnChange = [this] { Guarded([this] { cbTypesChange(cbTypes); }); };
+    cbSize->OnChange = [this] { Guarded([this] { cbSizeChange(cbSize); }); };
+    cbTypes->OnEnter = [this] { Guarded([this] { cbTypesEnter(cbTypes); }); };
+    cbSize->OnEnter = [this] { Guarded([this] { cbSizeEnter(cbSize); }); };
+    sbRowUp->OnClick = [this] { Guarded([this] { sbRowUpClick(sbRowUp); }); };
+    sbRowDown->OnClick = [this] { Guarded([this] { sbRowDownClick(sbRowDown); }); };
+    sbRowInsert->OnClick = [this] { Guarded([this] { sbRowInsertClick(sbRowInsert); }); };
+    sbRowDelete->OnClick = [this] { Guarded([this] { sbRowDeleteClick(sbRowDelete); }); };
+}
+
+TfmEditTable::~TfmEditTable() = default;
+
+int TfmEditTable::ShowModal() {
+    return exec();
+}
+
+void TfmEditTable::reject() {
+    done(2);
+}
+
+void TfmEditTable::showEvent(QShowEvent* e) {
+    if (!e->spontaneous()) Guarded([this] { FormShow(this); });
+    QDialog::showEvent(e);
+}
+
+void TfmEditTable::FormCreate(QObject*) {
+    TStringGrid& grid = sgFields->Grid();
+    grid.SetCells(0, 0, "Alter Feldname");
+    grid.SetCells(1, 0, "Neuer Feldname");
+    grid.SetCells(2, 0, "Datentyp");
+    grid.SetCells(3, 0, Utf8ToAnsi("Länge"));
+}
+
+void TfmEditTable::FormShow(QObject*) {
+    TStringGrid& grid = sgFields->Grid();
+    TClientDataSet* table = ActiveTable;
+    const int count = table && table->Active() ? table->Fields().Count() : 0;
+    grid.SetRowCount(count + 1);
+    for (int i = 0; i < count; ++i) {
+        const TField& field = table->Fields()[i];
+        const int row = i + 1;
+        grid.SetCells(0, row, field.FieldName());
+        grid.SetCells(1, row, field.FieldName());
+        switch (field.DataType()) {
+            case ftSmallint:
+            case ftInteger:
+            case ftWord:
+            case ftAutoInc:
+            case ftLargeint:
+                grid.SetCells(2, row, FieldKinds::Integer);
+                grid.SetCells(3, row, FieldKinds::NoLength);
+                break;
+            case ftBoolean:
+                grid.SetCells(2, row, FieldKinds::Boolean);
+                grid.SetCells(3, row, FieldKinds::NoLength);
+                break;
+            case ftFloat:
+            case ftCurrency:
+            case ftBCD:
+                grid.SetCells(2, row, FieldKinds::Number);
+                grid.SetCells(3, row, FieldKinds::NoLength);
+                break;
+            default:
+                grid.SetCells(2, row, FieldKinds::String);
+                grid.SetCells(3, row, IntToStr(field.Size()));
+                break;
+        }
+    }
+}
+
+void TfmEditTable::sbRowUpClick(QObject*) {
+    TStringGrid& grid = sgFields->Grid();
+    const int row = grid.Row();
+    if (row < 2) return;
+    GridSwapRows(grid, row, row - 1);
+    grid.SetRow(row - 1);
+}
+
+void TfmEditTable::sbRowDownClick(QObject*) {
+    TStringGrid& grid = sgFields->Grid();
+    const int row = grid.Row();
+    if (row >= grid.RowCount() - 1) return;
+    GridSwapRows(grid, row, row + 1);
+    grid.SetRow(row + 1);
+}
+
+void TfmEditTable::sbRowInsertClick(QObject*) {
+    TStringGrid& grid = sgFields->Grid();
+    const int row = grid.Row();
+    GridInsertRow(grid, row);
+    grid.SetCells(1, row, "Field" + IntToStr(grid.RowCount() - 1));
+    grid.SetCells(2, row, FieldKinds::String);
+    grid.SetCells(3, row, FieldKinds::DefaultLength);
+}
+
+void TfmEditTable::sbRowDeleteClick(QObject*) {
+    TStringGrid& grid = sgFields->Grid();
+    if (grid.RowCount() <= 2) return;
+    GridDeleteRow(grid, grid.Row());
+}
+
+void TfmEditTable::sgFieldsSelectCell(QObject*, int ACol, int ARow, bool& CanSelect) {
+    editing_->SelectCell(ACol, ARow, CanSelect);
+}
+
+void TfmEditTable::cbTypesChange(QObject*) {
+    editing_->TypesChange();
+}
+
+void TfmEditTable::cbSizeChange(QObject*) {
+    editing_->SizeChange();
+}
+
+void TfmEditTable::cbTypesEnter(QObject*) {
+    editing_->TypesEnter();
+}
+
+void TfmEditTable::cbSizeEnter(QObject*) {
+    editing_->SizeEnter();
+}
+
+void TfmEditTable::PlaceTypeCombo(const QRect& cellRect) {
+    editing_->PlaceTypeCombo(cellRect);
+}
+
+void TfmEditTable::PlaceSizeCombo(const QRect& cellRect) {
+    editing_->PlaceSizeCombo(cellRect);
+}
