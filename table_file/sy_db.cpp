@@ -1,1 +1,377 @@
-// being written
+#include "table_file/sy_db.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "platform/core/exceptions.h"
+#include "platform/core/number_text.h"
+#include "platform/core/show_message.h"
+#include "platform/core/string_list.h"
+#include "table_file/sy_standard.h"
+
+namespace {
+
+// ---------------------------------------------------------------- reading lines
+
+// The bytes of a whole file, in a buffer that is not filled with zeros first.
+class FileBytes {
+  public:
+    std::string_view View() const { return std::string_view(data_.get(), size_); }
+
+    // False when the file cannot be opened or read.
+    bool Read(const std::string& path) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return false;
+        struct stat st {};
+        size_t expected = 0;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+            expected = static_cast<size_t>(st.st_size);
+        }
+        Reserve(expected + 1);  // one byte more, to see the end in one read
+        bool ok = true;
+        for (;;) {
+            if (size_ == capacity_) Reserve(capacity_ * 2);
+            const ssize_t n = ::read(fd, data_.get() + size_, capacity_ - size_);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                ok = false;
+                break;
+            }
+            if (n == 0) break;
+            size_ += static_cast<size_t>(n);
+        }
+        ::close(fd);
+        return ok;
+    }
+
+    void Assign(std::string_view text) {
+        Reserve(text.size());
+        if (!text.empty()) std::memcpy(data_.get(), text.data(), text.size());
+        size_ = text.size();
+    }
+
+  private:
+    void Reserve(size_t capacity) {
+        if (capacity <= capacity_) return;
+        std::unique_ptr<char[]> grown(new char[capacity]);
+        if (size_ > 0) std::memcpy(grown.get(), data_.get(), size_);
+        data_ = std::move(grown);
+        capacity_ = capacity;
+    }
+
+    std::unique_ptr<char[]> data_;
+    size_t size_ = 0;
+    size_t capacity_ = 0;
+};
+
+// Reads the file's bytes. When the file cannot be read, the string list's
+// reader is asked to read it, which raises the platform's file-open error.
+void ReadTableFileBytes(const std::string& path, FileBytes& bytes) {
+    if (bytes.Read(path)) return;
+    TStringList list;
+    list.LoadFromFile(path);
+    bytes.Assign(list.Text());
+}
+
+// Splits text into lines as the string list does: at CR LF, a lone CR and a
+// lone LF; a last line without a break counts, a break at the very end adds
+// no empty line, and the text ends at its first NUL byte.
+void SplitLines(std::string_view text, std::vector<std::string_view>& lines) {
+    if (const void* nul = std::memchr(text.data(), '\0', text.size())) {
+        text = text.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - text.data()));
+    }
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    // Next CR and next LF at or after the current position (end when none).
+    const char* nextCr = begin;
+    const char* nextLf = begin;
+    const char* p = begin;
+    while (p < end) {
+        if (nextCr < p) nextCr = p;
+        if (nextCr != end && *nextCr != '\r') {
+            const void* f = std::memchr(nextCr, '\r', static_cast<size_t>(end - nextCr));
+            nextCr = f ? static_cast<const char*>(f) : end;
+        }
+        if (nextLf < p) nextLf = p;
+        if (nextLf != end && *nextLf != '\n') {
+            const void* f = std::memchr(nextLf, '\n', static_cast<size_t>(end - nextLf));
+            nextLf = f ? static_cast<const char*>(f) : end;
+        }
+        const char* brk = nextCr < nextLf ? nextCr : nextLf;
+        lines.emplace_back(p, static_cast<size_t>(brk - p));
+        if (brk == end) break;
+        p = (*brk == '\r' && brk + 1 < end && brk[1] == '\n') ? brk + 2 : brk + 1;
+    }
+}
+
+// ---------------------------------------------------------------- reading the table
+
+// Raised inside the reader's guard for the failures it detects itself.
+struct LoadFailure {};
+
+void ReadTable(const std::vector<std::string_view>& lines, TClientDataSet& dataset) {
+    const size_t lineCount = lines.size();
+    table_line::LineSplitter splitter;
+
+    // Prepare the dataset.
+    dataset.Close();
+    dataset.FieldDefs().Clear();
+    dataset.SetIndexName("");
+    dataset.IndexDefs().Clear();
+
+    // Header: the third line names the columns.
+    std::vector<TFieldDef*> defs;
+    if (!splitter.Split(lines[2])) {
+        ShowMessage(Msg::LoadError);
+    } else {
+        defs.reserve(splitter.Count());
+        for (size_t j = 0; j < splitter.Count(); ++j) {
+            TFieldDef& def = dataset.FieldDefs().AddFieldDef();
+            defs.push_back(&def);
+            def.SetName(AnsiString(splitter.Value(j)));
+            def.SetDataType(ftString);
+            def.SetSize(16);
+        }
+    }
+    const size_t columnCount = defs.size();
+
+    // Kind pass over the record lines. A line that does not split is passed
+    // over here; the load pass fails on it.
+    for (size_t i = 3; i + 1 < lineCount; ++i) {
+        if (!splitter.Scan(lines[i])) continue;
+        for (size_t j = 0; j < splitter.Count(); ++j) {
+            if (j >= columnCount) throw LoadFailure{};  // more tokens than columns
+            TFieldDef& def = *defs[j];
+            if (def.DataType() != ftString) continue;
+            switch (splitter.Kind(j)) {
+                case 'b':
+                    def.SetDataType(ftBoolean);
+                    break;
+                case 'n':
+                    def.SetDataType(ftFloat);
+                    break;
+                case 's': {
+                    const size_t wanted = splitter.Length(j) + 16;
+                    if (static_cast<size_t>(def.Size()) < wanted) {
+                        def.SetSize(wanted > 0x7fffffff ? 0x7fffffff : static_cast<int>(wanted));
+                    }
+                    break;
+                }
+                default:
+                    break;
+            }
+        }
+    }
+
+    // Create the dataset from the definitions (raises when there are none).
+    dataset.Close();
+    dataset.CreateDataSet();
+    dataset.Open();
+
+    // Load pass: one record per record line.
+    std::vector<TField*> fields;
+    std::vector<TFieldType> types;
+    const int fieldCount = dataset.Fields().Count();
+    for (int j = 0; j < fieldCount; ++j) {
+        fields.push_back(&dataset.Fields()[j]);
+        types.push_back(fields.back()->DataType());
+    }
+    std::string numberText;
+    for (size_t i = 3; i + 1 < lineCount; ++i) {
+        if (!splitter.Split(lines[i])) throw LoadFailure{};
+        dataset.Append();
+        for (size_t j = 0; j < splitter.Count(); ++j) {
+            if (j >= fields.size()) throw LoadFailure{};
+            TField& field = *fields[j];
+            const std::string_view value = splitter.Value(j);
+            if (value == "null") {
+                field.Clear();
+                continue;
+            }
+            switch (types[j]) {
+                case ftString:
+                    field.SetAsString(value);
+                    break;
+                case ftBoolean:
+                    field.SetAsBoolean(value == "true");
+                    break;
+                case ftFloat: {
+                    // The file's "." is read as the decimal mark whatever the locale.
+                    numberText.assign(value);
+                    for (char& c : numberText) {
+                        if (c == '.') c = ',';
+                    }
+                    double number = 0;
+                    if (!TryStrToFloat(numberText, number, ',')) throw LoadFailure{};
+                    field.SetAsFloat(number);
+                    break;
+                }
+                default:
+                    throw LoadFailure{};
+            }
+        }
+        dataset.Post();
+    }
+    dataset.Close();
+}
+
+// ---------------------------------------------------------------- writing
+
+bool HasLineBreak(std::string_view text) {
+    for (const char c : text) {
+        if (c == '\r' || c == '\n') return true;
+    }
+    return false;
+}
+
+// The bytes that a text value cannot hold as they are: the backslash, the
+// quote character, and CR and LF, which the format cannot hold at all.
+class SpecialBytes {
+  public:
+    explicit SpecialBytes(char quote) {
+        for (const char c : {'\\', quote, '\r', '\n'})
+            special_[static_cast<unsigned char>(c)] = true;
+    }
+    bool operator()(char c) const { return special_[static_cast<unsigned char>(c)]; }
+
+  private:
+    bool special_[256] = {};
+};
+
+// Appends a text value between quote characters: every backslash doubled,
+// then a backslash put before every quote character. False (with out partly
+// written) when the text holds a line break.
+bool AppendQuotedText(std::string& out, std::string_view text, char quote,
+                      const SpecialBytes& special) {
+    out.push_back(quote);
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p < end) {
+        const char* run = p;
+        while (p < end && !special(*p)) ++p;
+        out.append(run, static_cast<size_t>(p - run));
+        if (p == end) break;
+        const char c = *p++;
+        if (c == '\r' || c == '\n') return false;
+        if (c == '\\') {
+            // The doubled backslash is itself escaped when the backslash is the quote character.
+            out.append(quote == '\\' ? "\\\\\\\\" : "\\\\");
+        } else {
+            out.push_back('\\');
+            out.push_back(c);
+        }
+    }
+    out.push_back(quote);
+    return true;
+}
+
+}  // namespace
+
+bool LoadTableFile(const std::string& path, TClientDataSet& dataset) {
+    FileBytes bytes;
+    ReadTableFileBytes(path, bytes);
+    std::vector<std::string_view> lines;
+    SplitLines(bytes.View(), lines);
+    if (lines.size() < 4) return false;
+    try {
+        ReadTable(lines, dataset);
+        return true;
+    } catch (...) {
+        try {
+            dataset.Close();
+        } catch (...) {
+        }
+        return false;
+    }
+}
+
+bool SaveTableFile(const std::string& path, char quote, TDataSet& dataset) {
+    try {
+        std::string text;
+        text.append("/* Quimbly Table Format 0.9 */\r\n");
+        text.append("quiTables[quiTables.length] = new Array(\r\n");
+
+        TFieldDefs& defs = dataset.FieldDefs();
+        const int defCount = defs.Count();
+        for (int i = 0; i < defCount; ++i) {
+            const AnsiString& name = defs[i].Name();
+            if (HasLineBreak(name)) return false;
+            text.push_back(quote);
+            text.append(name);
+            text.push_back(quote);
+            text.push_back(',');
+        }
+        text.append("\r\n");
+
+        const SpecialBytes special(quote);
+        const size_t headerSize = text.size();
+        size_t written = 0;
+        dataset.Open();
+        dataset.First();
+        TFields& fields = dataset.Fields();
+        std::vector<TField*> columns;
+        if (!dataset.Eof()) {
+            for (int i = 0; i < defCount; ++i) columns.push_back(&fields[i]);
+        }
+        while (!dataset.Eof()) {
+            for (TField* field : columns) {
+                if (field->IsNull()) {
+                    text.append("null,");
+                    continue;
+                }
+                switch (field->DataType()) {
+                    case ftString: {
+                        if (!AppendQuotedText(text, field->AsString(), quote, special))
+                            return false;
+                        text.push_back(',');
+                        break;
+                    }
+                    case ftSmallint:
+                    case ftInteger:
+                    case ftAutoInc:
+                        AppendIntText(text, field->AsInteger());
+                        text.push_back(',');
+                        break;
+                    case ftBoolean:
+                        text.append(field->AsBoolean() ? "true," : "false,");
+                        break;
+                    case ftFloat: {
+                        const double value = field->AsFloat();
+                        if (!std::isfinite(value)) return false;
+                        table_line::AppendNumberText(text, value);
+                        text.push_back(',');
+                        break;
+                    }
+                    default:
+                        break;  // other data types write nothing, not even the comma
+                }
+            }
+            text.append("\r\n");
+            dataset.Next();
+            if (++written == 64) {
+                // Room for the whole text at the rate of the first records, so
+                // that a large table is not copied again and again while it grows.
+                // A quarter more than that is only address space until it is used.
+                const size_t perRecord = (text.size() - headerSize) / 64 + 1;
+                text.reserve(text.size() +
+                             perRecord * static_cast<size_t>(dataset.RecordCount()) / 4 * 5);
+            }
+        }
+
+        AppendIntText(text, fields.Count());
+        text.append(");\r\n");
+
+        WriteFileAtomically(path, text);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}

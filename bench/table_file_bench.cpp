@@ -1,0 +1,216 @@
+// Speed of reading and writing a large table file, against the floor of a
+// plain pass that only reads the file and counts its lines.
+//
+// The table: 1,000,000 records of six columns (a text with blanks, quotes and
+// backslashes; a text with umlauts; a whole number; a fractional number; a
+// truth value; a mostly null number), about 80 MB.
+//
+// Run with --peak-rss to measure the peak memory of one load in a child
+// process (printed as bytes and as a multiple of the file size).
+
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "platform/core/show_message.h"
+#include "table_file/sy_db.h"
+
+namespace {
+
+constexpr int kRecords = 1000000;
+
+std::string BenchDir() {
+    static const std::string dir = [] {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "qmt_bench_XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+        return pattern;
+    }();
+    return dir;
+}
+
+std::string SourcePath() {
+    return BenchDir() + "/big.qmt";
+}
+
+void FillTable(TClientDataSet& ds) {
+    const struct {
+        const char* name;
+        TFieldType type;
+        int size;
+    } cols[] = {{"Title", ftString, 64}, {"City", ftString, 64}, {"Count", ftFloat, 0},
+                {"Price", ftFloat, 0},   {"Paid", ftBoolean, 0}, {"Rare", ftFloat, 0}};
+    for (const auto& c : cols) {
+        TFieldDef& d = ds.FieldDefs().AddFieldDef();
+        d.SetName(c.name);
+        d.SetDataType(c.type);
+        if (c.size) d.SetSize(c.size);
+    }
+    ds.CreateDataSet();
+    const char* cities[] = {"M\xfcnchen", "K\xf6ln", "D\xfcsseldorf", "G\xf6ttingen",
+                            "Stra\xdf"
+                            "e \xc4hren"};
+    std::string title;
+    std::string city;
+    for (int r = 0; r < kRecords; ++r) {
+        ds.Append();
+        title = "Item \"";
+        title += std::to_string(r);
+        title += "\" at C:\\data\\x ";
+        ds.Fields()[0].SetAsString(title);
+        city = cities[r % 5];
+        city += " Nr. ";
+        city += std::to_string(r % 997);
+        ds.Fields()[1].SetAsString(city);
+        ds.Fields()[2].SetAsFloat(r * 7 % 100000);
+        ds.Fields()[3].SetAsFloat((r % 100003) / 64.0 + 0.125);
+        ds.Fields()[4].SetAsBoolean(r % 3 == 0);
+        if (r % 10 == 0) ds.Fields()[5].SetAsFloat(r / 10);
+        ds.Post();
+    }
+}
+
+// Writes the table once for the whole run.
+const std::string& SourceFile() {
+    static const std::string path = [] {
+        TClientDataSet ds;
+        FillTable(ds);
+        if (!SaveTableFile(SourcePath(), '"', ds)) std::abort();
+        return SourcePath();
+    }();
+    return path;
+}
+
+size_t FileSize(const std::string& path) {
+    return std::filesystem::file_size(path);
+}
+
+// The floor: read the whole file and count its lines.
+size_t ReadAndCountLines(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0) std::abort();
+    const size_t size = FileSize(path);
+    std::unique_ptr<char[]> buf(new char[size]);
+    size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(fd, buf.get() + got, size - got);
+        if (n <= 0) break;
+        got += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    return static_cast<size_t>(std::count(buf.get(), buf.get() + got, '\n'));
+}
+
+void BM_Floor_ReadAndCountLines(benchmark::State& state) {
+    const std::string& path = SourceFile();
+    for (auto _ : state) benchmark::DoNotOptimize(ReadAndCountLines(path));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * FileSize(path)));
+    state.counters["records/s"] = benchmark::Counter(
+        static_cast<double>(state.iterations()) * kRecords, benchmark::Counter::kIsRate);
+}
+
+void BM_LoadTableFile(benchmark::State& state) {
+    const std::string& path = SourceFile();
+    for (auto _ : state) {
+        auto ds = std::make_unique<TClientDataSet>();
+        if (!LoadTableFile(path, *ds)) state.SkipWithError("load failed");
+        state.PauseTiming();
+        ds.reset();  // the dataset is freed outside the timing
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * FileSize(path)));
+    state.counters["records/s"] = benchmark::Counter(
+        static_cast<double>(state.iterations()) * kRecords, benchmark::Counter::kIsRate);
+}
+
+void BM_SaveTableFile(benchmark::State& state) {
+    const std::string& path = SourceFile();
+    TClientDataSet ds;
+    if (!LoadTableFile(path, ds)) std::abort();
+    const std::string out = BenchDir() + "/saved.qmt";
+    for (auto _ : state) {
+        if (!SaveTableFile(out, '"', ds)) state.SkipWithError("save failed");
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * FileSize(out)));
+    state.counters["records/s"] = benchmark::Counter(
+        static_cast<double>(state.iterations()) * kRecords, benchmark::Counter::kIsRate);
+}
+
+BENCHMARK(BM_Floor_ReadAndCountLines)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_LoadTableFile)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_SaveTableFile)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A field of /proc/self/status in kB.
+long StatusKb(const char* field) {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    const size_t n = std::strlen(field);
+    while (std::getline(in, line)) {
+        if (line.compare(0, n, field) == 0) return std::atol(line.c_str() + n + 1);
+    }
+    return -1;
+}
+
+// In the child: loads path and reports the peak memory growth.
+int LoadAndReportPeak(const char* path) {
+    const long before = StatusKb("VmRSS:");
+    TClientDataSet ds;
+    const bool ok = LoadTableFile(path, ds);
+    const long peak = StatusKb("VmHWM:");
+    const double size = static_cast<double>(FileSize(path));
+    std::printf(
+        "load %s: file %.1f MB, RSS before %.1f MB, peak %.1f MB, growth %.1f MB = %.2f x file "
+        "size\n",
+        ok ? "ok" : "FAILED", size / 1e6, before / 1e3, peak / 1e3, (peak - before) / 1e3,
+        (peak - before) * 1024.0 / size);
+    return ok ? 0 : 1;
+}
+
+// Writes the file, then loads it in a fresh process of this program.
+int MeasurePeakRss() {
+    const std::string& path = SourceFile();
+    std::fflush(stdout);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execl("/proc/self/exe", "table_file_bench", "--load-and-report", path.c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+}
+
+void RemoveBenchDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(BenchDir(), ec);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    SetShowMessageHandler([](const std::string&) {});
+    if (argc == 3 && std::strcmp(argv[1], "--load-and-report") == 0)
+        return LoadAndReportPeak(argv[2]);
+    bool peakOnly = false;
+    for (int i = 1; i < argc; ++i) peakOnly |= std::strcmp(argv[i], "--peak-rss") == 0;
+    int rc = 0;
+    if (peakOnly) {
+        rc = MeasurePeakRss();
+    } else {
+        benchmark::Initialize(&argc, argv);
+        benchmark::RunSpecifiedBenchmarks();
+        benchmark::Shutdown();
+    }
+    RemoveBenchDir();
+    return rc;
+}

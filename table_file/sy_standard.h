@@ -1,0 +1,80 @@
+#pragma once
+// Line tokenizer of the table file format and the string-grid row operations.
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/core/ansi.h"
+#include "platform/core/string_grid.h"
+#include "platform/core/string_list.h"
+
+// Splits one line of a table file (without its line break) into typed tokens,
+// in the order in which they end: "s=" and a quoted text (quotes removed,
+// escapes resolved), "b=true"/"b=false", "u=null", "n=" and a number as
+// written. Empties tokens first. False when a backslash stands outside a
+// quoted text or an unquoted token is neither empty, a keyword nor a number;
+// the scan then stops and the entries found before stay in the list.
+bool SplitTableLine(const AnsiString& line, TStringList& tokens);
+
+// Inserts an empty row at index (0 to RowCount); the rows from index on move down.
+void GridInsertRow(TStringGrid& grid, int index);
+// Deletes the row at index; the rows below move up and the last row is dropped.
+void GridDeleteRow(TStringGrid& grid, int index);
+// Exchanges the texts of two rows in every column, the fixed ones included.
+void GridSwapRows(TStringGrid& grid, int first, int second);
+
+namespace table_line {
+
+// True when text is a number as the format writes it: an optional sign, then
+// a non-empty body of digits, optionally "." and digits, optionally an
+// exponent (E or e, an optional sign, at least one digit).
+bool IsNumberText(std::string_view text);
+
+// The tokenizer behind SplitTableLine, without a string list: the values are
+// views into a buffer that the splitter reuses from line to line, so a reader
+// can split a million lines without allocating per value. The views point
+// into the line or into the splitter and stay valid until the next split, as
+// long as the line lives.
+class LineSplitter {
+  public:
+    bool Split(std::string_view line);
+    // As Split, with the same result, kinds and lengths, but without keeping
+    // the bytes of quoted texts: Value of an 's' token is then empty.
+    bool Scan(std::string_view line);
+
+    size_t Count() const { return tokens_.size(); }
+    // 's', 'b', 'u' or 'n'.
+    char Kind(size_t i) const { return tokens_[i].kind; }
+    std::string_view Value(size_t i) const {
+        return std::string_view(tokens_[i].data, tokens_[i].kept);
+    }
+    // The length of the value in bytes (also after Scan).
+    size_t Length(size_t i) const { return tokens_[i].length; }
+
+  private:
+    struct Token {
+        const char* data;  // into the line or into buffer_
+        size_t kept;
+        size_t length;
+        char kind;
+    };
+    template <bool kKeepTexts>
+    bool SplitLine(std::string_view line);
+    // Classifies the pending text at a comma outside quotes; false on a bad token.
+    bool EndUnquoted(const char* pending, const char* end);
+
+    std::vector<Token> tokens_;
+    std::unique_ptr<char[]> buffer_;
+    size_t capacity_ = 0;
+};
+
+// Appends the number text of the format to out: what FloatToStr(value, '.')
+// gives (15 significant digits, "." as decimal mark), but without its slower
+// general conversion where the value's shortest exact form has at most 15
+// digits, which is then the same text. value must be finite.
+void AppendNumberText(std::string& out, double value);
+
+}  // namespace table_line
