@@ -346,7 +346,7 @@ bool SaveTableFile(const std::string& path, char quote, TDataSet& dataset) {
                     case ftFloat: {
                         const double value = field->AsFloat();
                         if (!std::isfinite(value)) return false;
-                        table_line::AppendNumberText(text, value);
+                        AppendFloatText(text, value, '.');
                         text.push_back(',');
                         break;
                     }

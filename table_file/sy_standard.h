@@ -71,10 +71,4 @@ class LineSplitter {
     size_t capacity_ = 0;
 };
 
-// Appends the number text of the format to out: what FloatToStr(value, '.')
-// gives (15 significant digits, "." as decimal mark), but without its slower
-// general conversion where the value's shortest exact form has at most 15
-// digits, which is then the same text. value must be finite.
-void AppendNumberText(std::string& out, double value);
-
 }  // namespace table_line

@@ -26,6 +26,47 @@ void InitFormatSettingsFromLocale() {
 // ---------------------------------------------------------------------------
 // Number to text
 
+namespace {
+
+// The digits d1d2...dn (no trailing zeros) and the exponent of value =
+// d1.d2...dn x 10^exp10, value rounded to 15 significant digits. value is
+// finite and positive.
+int SignificantDigits(double value, char (&digits)[17], int& exp10) {
+    char sci[40];
+    int n = 0;
+    const char* p = sci;
+    const char* end;
+    // For a normal value whose shortest exact form has at most 15 digits,
+    // that form is also the value rounded to 15 digits, and it is much
+    // cheaper to get than a rounding to 15 digits.
+    bool shortest = false;
+    if (std::isnormal(value)) {
+        end = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific).ptr;
+        for (; p < end && *p != 'e'; ++p) {
+            if (*p == '.') continue;
+            if (n == 16) break;
+            digits[n++] = *p;
+        }
+        shortest = n <= 15;
+    }
+    if (!shortest) {
+        end = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific, 14).ptr;
+        n = 0;
+        for (p = sci; p < end && *p != 'e'; ++p) {
+            if (*p != '.') digits[n++] = *p;
+        }
+    }
+    ++p;  // the 'e'
+    const bool negative = *p == '-';
+    exp10 = 0;
+    for (++p; p < end; ++p) exp10 = exp10 * 10 + (*p - '0');
+    if (negative) exp10 = -exp10;
+    while (n > 1 && digits[n - 1] == '0') --n;
+    return n;
+}
+
+}  // namespace
+
 void AppendFloatText(std::string& out, double value, char decimalMark) {
     if (std::isnan(value)) {
         out += "NAN";
@@ -39,25 +80,18 @@ void AppendFloatText(std::string& out, double value, char decimalMark) {
         out.push_back('0');
         return;
     }
+    if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
+        AppendIntText(out, static_cast<int64_t>(value));
+        return;
+    }
     if (value < 0) {
         out.push_back('-');
         value = -value;
     }
 
-    // d.dddddddddddddde±x: the value rounded to 15 significant digits.
-    char sci[32];
-    const auto res = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific, 14);
-    char digits[15];
-    digits[0] = sci[0];
-    std::memcpy(digits + 1, sci + 2, 14);
-    const char* mark = sci + 16;  // at the 'e'
-    const bool negExp = mark[1] == '-';
+    char digits[17];
     int exp10 = 0;
-    for (const char* q = mark + 2; q < res.ptr; ++q) exp10 = exp10 * 10 + (*q - '0');
-    if (negExp) exp10 = -exp10;
-
-    int n = 15;
-    while (n > 1 && digits[n - 1] == '0') --n;
+    const int n = SignificantDigits(value, digits, exp10);
     // value = 0.d1d2... x 10^e
     const int e = exp10 + 1;
 

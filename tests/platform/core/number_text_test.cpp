@@ -5,6 +5,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
 #include <functional>
 #include <limits>
 #include <random>
@@ -161,6 +164,94 @@ TEST(NumberText, ConversionErrorsNameTheTextInUtf8) {
     }
     FormatSettings.DecimalSeparator = saved;
     EXPECT_EQ(IntToStr(std::numeric_limits<int64_t>::min()), "-9223372036854775808");
+}
+
+}  // namespace
+
+namespace {
+
+// A plain reference for the 15-digit form: round with the C library, then
+// lay the digits out by the rules (plain notation for decimal exponents from
+// -3 to 15, exponent notation otherwise).
+std::string ReferenceText(double v) {
+    if (v == 0) return "0";
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(v));
+    std::string digits;
+    const char* p = buf;
+    for (; *p != 'e'; ++p)
+        if (*p != '.') digits.push_back(*p);
+    const int exp10 = std::atoi(p + 1);
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    const int n = static_cast<int>(digits.size());
+    const int e = exp10 + 1;
+    std::string out = v < 0 ? "-" : "";
+    if (e >= -3 && e <= 15) {
+        if (e <= 0) return out + "0." + std::string(static_cast<size_t>(-e), '0') + digits;
+        if (n <= e) return out + digits + std::string(static_cast<size_t>(e - n), '0');
+        return out + digits.substr(0, static_cast<size_t>(e)) + "." +
+               digits.substr(static_cast<size_t>(e));
+    }
+    out += digits.substr(0, 1);
+    if (n > 1) out += "." + digits.substr(1);
+    return out + "E" + std::to_string(e - 1);
+}
+
+TEST(FloatToStrTest, AgreesWithARoundingReferenceAtAllScales) {
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  1,
+                                  -1,
+                                  2.5,
+                                  -0.125,
+                                  0.1,
+                                  1.0 / 3,
+                                  123.456,
+                                  1e15,
+                                  1e15 - 1,
+                                  1e15 + 2,
+                                  999999999999999.5,
+                                  1e14 + 0.5,
+                                  0.001,
+                                  0.0001,
+                                  0.00001,
+                                  1.5e-7,
+                                  1e-300,
+                                  5e-324,
+                                  1.7976931348623157e308,
+                                  1e21,
+                                  123456789012345678.0,
+                                  0.30000000000000004,
+                                  9.87654321e-4,
+                                  -4503599627370497.0,
+                                  1e16,
+                                  1e-5,
+                                  12345.678901234567};
+    std::mt19937_64 rng(7);
+    for (int i = 0; i < 200000; ++i) {
+        double v;
+        if (i % 2) {
+            const uint64_t bits = rng();
+            std::memcpy(&v, &bits, sizeof v);
+            if (!std::isfinite(v)) continue;
+        } else {
+            // Decimal-looking values of up to 17 digits at all scales.
+            const int digits = static_cast<int>(rng() % 17) + 1;
+            std::string text = std::to_string(rng() % 9 + 1);
+            for (int d = 1; d < digits; ++d) text.push_back(static_cast<char>('0' + rng() % 10));
+            text += "e" + std::to_string(static_cast<int>(rng() % 60) - 30);
+            v = std::strtod(text.c_str(), nullptr) * (rng() % 2 ? -1 : 1);
+        }
+        values.push_back(v);
+    }
+    int mismatches = 0;
+    for (const double v : values) {
+        if (FloatToStr(v, '.') != ReferenceText(v) && ++mismatches < 10) {
+            ADD_FAILURE() << std::hexfloat << v << ": " << FloatToStr(v, '.') << " vs "
+                          << ReferenceText(v);
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
 }
 
 }  // namespace
