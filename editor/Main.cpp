@@ -326,6 +326,11 @@ void TMainForm::DetachGrid() {
     DBNTable->SetDataSource(nullptr);
 }
 
+void TMainForm::TakeTypedText() {
+    if (dbgQMT->DataSource() == dm1->dsQMT && dm1->dsQMT->DataSet() == ActiveTable)
+        dm1->dsQMT->UpdateRecord();
+}
+
 void TMainForm::RefillSortBox() {
     cbSort->ClearAll();
     cbSort->AddItem(NoSortCaption);
@@ -447,6 +452,7 @@ void TMainForm::FileSave() {
         FileSaveAs();
         return;
     }
+    TakeTypedText();
     dbgQMT->setVisible(false);
     bool saved;
     {
@@ -471,6 +477,7 @@ void TMainForm::FileSaveAs() {
             QString::fromStdString(FormatMessage(Msg::ReplaceFileQuestion, {path.toStdString()})),
             this))
         return;
+    TakeTypedText();
     dbgQMT->setVisible(false);
     bool saved;
     {
@@ -523,6 +530,7 @@ void TMainForm::HelpAbout() {
 
 void TMainForm::sbEditTableClick() {
     if (fmEditTable->ShowModal() != 1) return;
+    TakeTypedText();
     DetachGrid();
     TClientDataSet* source = ActiveTable == dm1->cdsQMT1 ? dm1->cdsQMT1 : dm1->cdsQMT2;
     TClientDataSet* target = source == dm1->cdsQMT1 ? dm1->cdsQMT2 : dm1->cdsQMT1;
@@ -590,6 +598,7 @@ void TMainForm::Restructure(TClientDataSet& source, TClientDataSet& target) {
 // ---------------------------------------------------------------- sorting
 
 void TMainForm::cbSortChange() {
+    TakeTypedText();
     const int index = cbSort->ItemIndex();
     if (index <= 0) {
         const AnsiString current = ActiveTable->IndexName();
@@ -616,6 +625,7 @@ void TMainForm::cbSortChange() {
 void TMainForm::SortDirection(bool descending) {
     const int index = cbSort->ItemIndex();
     if (index <= 0) return;
+    TakeTypedText();
     const AnsiString column = QStringToAnsi(cbSort->Item(index));
     const AnsiString name = column + "Index";
     TBusyCursor busy;

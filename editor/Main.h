@@ -137,6 +137,9 @@ class TMainForm : public QMainWindow {
     // Feeds ActiveTable to the grid (and the navigator) through dsQMT, or detaches both.
     void BindGrid();
     void DetachGrid();
+    // Hands text typed into the grid's open cell to the field, as posting a
+    // record from the grid does, before a command walks or re-sorts the table.
+    void TakeTypedText();
     // Fills the sort box with the no-sort entry and the field names and hooks
     // every field's text to this window.
     void RefillSortBox();

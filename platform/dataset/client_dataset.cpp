@@ -1211,6 +1211,8 @@ void TClientDataSet::SelectIndex(const AnsiString& name) {
     // The current record stays current; an insertion keeps its place before
     // the record it goes before.
     impl.cur = rec >= 0 ? impl.FindInView(rec) : (impl.Count() > 0 ? 0 : -1);
+    // In the new order the cursor stands on a record, at neither end.
+    bof_ = eof_ = impl.Count() == 0;
     if (state_ == dsInsert) {
         impl.insertPos = impl.insertBefore >= 0 ? impl.FindInView(impl.insertBefore) : impl.Count();
     }

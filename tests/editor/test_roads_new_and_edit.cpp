@@ -1,0 +1,53 @@
+// New table, values typed into the grid, saved under a new name.
+#include "test_roads_support.h"
+
+namespace {
+
+struct MarkCase {
+    char mark;
+    QString amount1, amount2, wrongMark;  // typed with the mark, and with the other one
+};
+
+}  // namespace
+
+TEST_F(RoadTest, NewTypedValuesSavedAsFileBytes) {
+    const MarkCase cases[] = {{',', "2,5", "-1,25e2", "3.5"}, {'.', "2.5", "-1.25E2", "3,5"}};
+    for (const MarkCase& c : cases) {
+        SCOPED_TRACE(c.mark);
+        FormatSettings.DecimalSeparator = c.mark;
+        NewByDialog(4, {{"Name", "String", "5"},
+                        {"Paid", "Boolean", "-----"},
+                        {"Amount", "Number", "-----"},
+                        {"Count", "Integer", "-----"}});
+        ASSERT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+        EXPECT_EQ(ActiveTable->RecordCount(), 0);
+
+        FocusGrid();
+        TypeRecord({"alphabet", "true", c.amount1, "7"});
+        Key(Qt::Key_Tab);  // from the last column on to a new record
+        TypeRecord({"b\"\\", "FALSE", c.amount2, "-3"});
+        Key(Qt::Key_Down);  // a new record, in the same column
+        Key(Qt::Key_Home);
+        TypeRecord({"", "yes", c.wrongMark, ""});
+        Key(Qt::Key_Tab);
+        TypeRecord({"x", "abc", "4"});
+        // The last record is still being edited when Save As is clicked.
+        EXPECT_EQ(ActiveTable->RecordCount(), 3);
+        EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+
+        const QString name = PathOf(QString("typed%1").arg(c.mark == ',' ? "comma" : "point"));
+        saveAnswers = {name};
+        MainForm->sbSaveAs->Click();
+        ASSERT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
+        EXPECT_EQ(ReadFile(name + ".qmt"),
+                  TableFile({R"("Name","Paid","Amount","Count",)", R"("alpha",true,2.5,7,)",
+                             R"("b\"\\",false,-125,-3,)", R"(null,null,null,null,)",
+                             R"("x",null,4,null,)", "4);"}));
+        EXPECT_EQ(CurrentFileName, name + ".qmt");
+        EXPECT_EQ(MainForm->windowTitle(), name + ".qmt - QMT Editor 1.0.1");
+        EXPECT_EQ(TableCommands(), "111111111");
+        // What the grid shows, through the text hooks.
+        EXPECT_EQ(Column("Paid"), QStringList({"true", "false", "", ""}));
+        EXPECT_EQ(Column("Amount"), QStringList({c.amount1, "-125", "", "4"}));
+    }
+}
