@@ -2,37 +2,13 @@
 #include "platform/core/exceptions.h"
 #include "test_main_support.h"
 
-namespace {
-
-class FieldTextTest : public MainWindowTest {
-  protected:
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        NewTable({{"B", "Boolean", ""},
-                  {"F", "Number", ""},
-                  {"S", "String", "4"},
-                  {"I", "Integer", ""}});
-        ActiveTable->Append();
-    }
-    // Types text into a column and reads back what the grid shows and its
-    // editor starts with; "<null>" for a null value.
-    std::string Type(const char* column, const std::string& text) {
-        TField& f = ActiveTable->FieldByName(column);
-        f.SetText(text);
-        EXPECT_EQ(f.DisplayText(), f.Text());
-        return f.IsNull() ? "<null>" : f.DisplayText();
-    }
-};
-
-struct TypedCase {
-    const char* column;
-    std::string typed;
-    std::string comma;  // shown with "," as decimal mark
-    std::string point;  // shown with "." as decimal mark
-};
-
-TEST_F(FieldTextTest, TypedTextBecomesValueOrNull) {
-    const TypedCase cases[] = {
+TEST_F(MainWindowTest, TypedTextBecomesValueOrNull) {
+    struct Case {
+        const char* column;
+        std::string typed;
+        std::string comma;  // shown with "," as decimal mark; "<null>" for a null value
+        std::string point;  // shown with "." as decimal mark
+    } const cases[] = {
         {"B", "true", "true", "true"},        {"B", "TRUE", "true", "true"},
         {"B", "T", "true", "true"},           {"B", "1", "true", "true"},
         {"B", "False", "false", "false"},     {"B", "f", "false", "false"},
@@ -46,26 +22,25 @@ TEST_F(FieldTextTest, TypedTextBecomesValueOrNull) {
         {"S", "abcdef", "abcd", "abcd"},      {"I", "42", "42", "42"},
         {"I", "", "<null>", "<null>"},
     };
+    NewTable(
+        {{"B", "Boolean", ""}, {"F", "Number", ""}, {"S", "String", "4"}, {"I", "Integer", ""}});
+    ActiveTable->Append();
+    EXPECT_EQ(ActiveTable->FieldByName("B").DisplayText(), "");  // a null truth value
     for (char mark : {',', '.'}) {
         FormatSettings.DecimalSeparator = mark;
-        for (const TypedCase& c : cases) {
+        for (const Case& c : cases) {
+            TField& f = ActiveTable->FieldByName(c.column);
             // A value shown empty must not be a stale one: start from a known value.
-            ActiveTable->FieldByName(c.column).Clear();
-            EXPECT_EQ(Type(c.column, c.typed), mark == ',' ? c.comma : c.point)
+            f.Clear();
+            f.SetText(c.typed);
+            EXPECT_EQ(f.DisplayText(), f.Text());
+            EXPECT_EQ(f.IsNull() ? "<null>" : f.DisplayText(), mark == ',' ? c.comma : c.point)
                 << c.column << " <- \"" << c.typed << "\" with " << mark;
         }
     }
-}
-
-TEST_F(FieldTextTest, NullTruthValueShowsEmptyAndIntegerTextIsRefused) {
-    TField& b = ActiveTable->FieldByName("B");
-    EXPECT_EQ(b.DisplayText(), "");
-    b.SetAsBoolean(false);
-    EXPECT_EQ(b.DisplayText(), "false");
+    // Text that is no whole number is refused and the value stays.
     TField& i = ActiveTable->FieldByName("I");
     i.SetText("7");
     EXPECT_THROW(i.SetText("x"), Exception);
     EXPECT_EQ(i.AsInteger(), 7);
 }
-
-}  // namespace

@@ -1,20 +1,17 @@
 #pragma once
-// A started editor for the main window's tests: the windows created and the
-// English texts set as at start-up, message boxes and file dialogs answered
-// by the test, the decimal mark set explicitly.
+// A started editor for the tests: the windows created and the English texts
+// set as at start-up, message boxes and file dialogs answered by the test, the
+// decimal mark set explicitly. RoadTest also shows the main window and types
+// keys into whatever holds the focus, as a user does.
 
 #include <gtest/gtest.h>
 
-#include <QDialog>
-#include <QDir>
+#include <QApplication>
 #include <QFile>
-#include <QLabel>
-#include <QMenuBar>
-#include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
-#include <functional>
-#include <string>
+#include <vector>
 
 #include "editor/Main.h"
 #include "editor/data_module.h"
@@ -24,27 +21,46 @@
 #include "platform/core/number_text.h"
 #include "platform/dataset/client_dataset.h"
 #include "platform/ui/application.h"
-#include "platform/ui/combo_box.h"
-#include "platform/ui/data_source.h"
 #include "platform/ui/db_grid.h"
 #include "platform/ui/db_navigator.h"
-#include "platform/ui/speed_button.h"
+
+using Rows = std::vector<std::vector<std::string>>;
+
+// Lines joined with CR LF, each line ended by it.
+inline std::string Lines(std::initializer_list<std::string> lines) {
+    std::string s;
+    for (const std::string& l : lines) s += l + "\r\n";
+    return s;
+}
+// A table file: the two opening lines, then body.
+inline std::string TableFile(std::initializer_list<std::string> body) {
+    return Lines({"/* Quimbly Table Format 0.9 */", "quiTables[quiTables.length] = new Array("}) +
+           Lines(body);
+}
+// A user's pick of entry index in a drop-down list (its change event runs).
+inline void Pick(TComboBox* box, int index) {
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+}
+// Sets the rows below the headings of a table dialog's grid.
+inline void SetRows(TStringGrid& g, const Rows& rows) {
+    g.SetRowCount(static_cast<int>(rows.size()) + 1);
+    for (size_t r = 0; r < rows.size(); ++r)
+        for (size_t c = 0; c < rows[r].size(); ++c)
+            g.SetCells(static_cast<int>(c), static_cast<int>(r) + 1, rows[r][c]);
+}
+// The rows below the headings of a dialog's grid, cells joined by "|".
+inline QStringList GridRows(TStringGrid& g) {
+    QStringList rows;
+    for (int r = 1; r < g.RowCount(); ++r) {
+        std::string row;
+        for (int c = 0; c < g.ColCount(); ++c) row += (c ? "|" : "") + g.Cells(c, r);
+        rows << QString::fromStdString(row);
+    }
+    return rows;
+}
 
 class MainWindowTest : public ::testing::Test {
-  public:
-    // Lines joined with CR LF, each line ended by it.
-    static std::string Lines(std::initializer_list<const char*> lines) {
-        std::string s;
-        for (const char* l : lines) s += std::string(l) + "\r\n";
-        return s;
-    }
-    // A table file: the two opening lines, then body.
-    static std::string TableFile(std::initializer_list<const char*> body) {
-        return Lines(
-                   {"/* Quimbly Table Format 0.9 */", "quiTables[quiTables.length] = new Array("}) +
-               Lines(body);
-    }
-
   protected:
     void SetUp() override {
         oldMark_ = FormatSettings.DecimalSeparator;
@@ -52,25 +68,24 @@ class MainWindowTest : public ::testing::Test {
         Application->SetTitle("QMT Editor");
         oldMessage_ =
             Application->SetMessageBoxHandler([this](const QString& caption, const QString& text) {
-                messages.append(caption + ": " + text);
+                messages << caption + ": " + text;
             });
         oldError_ =
             Application->SetErrorBoxHandler([this](const QString& caption, const QString& text) {
-                errors.append(caption + ": " + text);
+                errors << caption + ": " + text;
             });
         oldQuestion_ = Application->SetQuestionHandler([this](const QString&, const QString& text) {
-            questions.append(text);
+            questions << text;
             return answerYes;
         });
         CreateForms();
         SetEnglishTexts();
         MainForm->OpenDialogExecute = [this](QString& name) { return Answer(openAnswers, name); };
         MainForm->SaveDialogExecute = [this](QString& name) {
-            proposed.append(name);
+            proposed << name;
             return Answer(saveAnswers, name);
         };
     }
-
     void TearDown() override {
         DestroyForms();
         Application->SetMessageBoxHandler(oldMessage_);
@@ -80,7 +95,6 @@ class MainWindowTest : public ::testing::Test {
     }
 
     QString PathOf(const QString& name) const { return dir.filePath(name); }
-
     void WriteFile(const QString& name, const std::string& bytes) {
         QFile f(PathOf(name));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -90,6 +104,13 @@ class MainWindowTest : public ::testing::Test {
         QFile f(path);
         if (!f.open(QIODevice::ReadOnly)) return "<missing>";
         return f.readAll().toStdString();
+    }
+    // Writes a file and opens it through the Open button; no message may come.
+    void OpenFile(const QString& name, const std::string& bytes) {
+        WriteFile(name, bytes);
+        openAnswers = {PathOf(name)};
+        MainForm->sbOpen->Click();
+        ASSERT_TRUE(messages.isEmpty() && errors.isEmpty()) << messages.join("\n").toStdString();
     }
 
     // Runs command while the modal dialog it shows is answered: fill runs
@@ -102,29 +123,27 @@ class MainWindowTest : public ::testing::Test {
         });
         command();
     }
-    // Sets the rows below the headings of a table dialog's grid.
-    static void SetRows(TStringGrid& g, const std::vector<std::vector<std::string>>& rows) {
-        g.SetRowCount(static_cast<int>(rows.size()) + 1);
-        for (size_t r = 0; r < rows.size(); ++r)
-            for (size_t c = 0; c < rows[r].size(); ++c)
-                g.SetCells(static_cast<int>(c), static_cast<int>(r) + 1, rows[r][c]);
-    }
-    // New with the given rows (name, kind, length).
-    void NewTable(const std::vector<std::vector<std::string>>& rows) {
+    // New with the given rows (name, kind, length): the count typed into the
+    // dialog's count edit, then the cells of its grid written.
+    void NewTable(const Rows& rows) {
         WithDialog(
-            fmNewTable, [&] { SetRows(fmNewTable->sgFields->Grid(), rows); }, 1,
-            [] { MainForm->FileNew(); });
+            fmNewTable,
+            [&] {
+                fmNewTable->leFieldCount->setText(QString::number(rows.size()));
+                TStringGrid& g = fmNewTable->sgFields->Grid();
+                for (size_t r = 0; r < rows.size(); ++r)
+                    for (size_t c = 0; c < rows[r].size(); ++c)
+                        g.SetCells(static_cast<int>(c), static_cast<int>(r) + 1, rows[r][c]);
+            },
+            1, [] { MainForm->sbNew->Click(); });
     }
-    void Open(const QString& path) {
-        openAnswers = {path};
-        MainForm->FileOpenItem->trigger();
+    // Runs the restructure with the dialog driven by steps; result 1 = OK.
+    void Restructure(const std::function<void()>& steps, int result = 1) {
+        WithDialog(fmEditTable, steps, result, [] { MainForm->sbEditTable->Click(); });
     }
-    // Picks entry i of the sort box as the user does.
-    void PickSort(int i) {
-        MainForm->cbSort->SetItemIndex(i);
-        MainForm->cbSortChange();
-    }
-    QStringList SortItems() const {
+    static void PickSort(int i) { Pick(MainForm->cbSort, i); }
+
+    static QStringList SortItems() {
         QStringList items;
         for (int i = 0; i < MainForm->cbSort->ItemCount(); ++i) items << MainForm->cbSort->Item(i);
         return items;
@@ -149,6 +168,31 @@ class MainWindowTest : public ::testing::Test {
         for (bool b : states) s += b ? '1' : '0';
         return s;
     }
+    // The commands, the grid (shown, fed with the active table through dsQMT),
+    // the navigator and the active table, in one line.
+    static std::string View() {
+        TMainForm& m = *MainForm;
+        std::string s = TableCommands() + (m.dbgQMT->isHidden() ? " grid hidden" : " grid shown");
+        if (!m.dbgQMT->DataSource())
+            s += " unfed";
+        else
+            s += m.dbgQMT->DataSource() == dm1->dsQMT && dm1->dsQMT->DataSet() == ActiveTable
+                     ? " fed"
+                     : " fed wrongly";
+        s += m.DBNTable->isHidden() ? ", navigator hidden, " : ", navigator shown, ";
+        if (!ActiveTable) return s + "no table";
+        return s + ActiveTable->Name() + (ActiveTable->Active() ? " open" : " closed");
+    }
+    // The sort index, the sort box's entry and the direction button down.
+    static std::string Sorting() {
+        return ActiveTable->IndexName() + " " + std::to_string(MainForm->cbSort->ItemIndex()) +
+               (MainForm->sbDirDesc->Down() ? " desc" : "") +
+               (MainForm->sbDirAsc->Down() ? " asc" : "");
+    }
+    QString TitleAndFile() const { return MainForm->windowTitle() + " | " + CurrentFileName; }
+    QString OpenedAs(const QString& name) const {
+        return PathOf(name) + " - QMT Editor 1.0.1 | " + PathOf(name);
+    }
 
     QTemporaryDir dir;
     QStringList messages, errors, questions, proposed;
@@ -167,4 +211,39 @@ class MainWindowTest : public ::testing::Test {
     char oldMark_ = '.';
     TApplication::MessageHandler oldMessage_, oldError_;
     TApplication::QuestionHandler oldQuestion_;
+};
+
+class RoadTest : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        MainForm->show();
+        MainForm->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(MainForm));
+    }
+    // Types text key by key into the widget that has the focus.
+    static void Type(const QString& text) {
+        for (QChar c : text) QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+    }
+    static void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), key, mods);
+    }
+    // Brings the main window back to the front (a closed dialog may still
+    // count as the active window) and puts the focus into the table grid.
+    static void FocusGrid() {
+        MainForm->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(MainForm));
+        MainForm->dbgQMT->setFocus(Qt::MouseFocusReason);
+        ASSERT_TRUE(MainForm->dbgQMT->hasFocus());
+    }
+    // Types one record's cells, Tab between them.
+    static void TypeRecord(const QStringList& cells) {
+        for (int i = 0; i < cells.size(); ++i) {
+            if (i > 0) Key(Qt::Key_Tab);
+            if (!cells[i].isEmpty()) Type(cells[i]);
+        }
+    }
+    // Selects a cell of the restructure dialog's grid as a click does.
+    static void SelectEditCell(int col, int row) { fmEditTable->sgFields->Grid().MoveTo(col, row); }
+    static QStringList EditRows() { return GridRows(fmEditTable->sgFields->Grid()); }
 };

@@ -1,20 +1,7 @@
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QKeyEvent>
-#include <QTest>
-#include <QTimer>
-
-#include "editor/new_table.h"
-#include "platform/ui/application.h"
+// The new-table dialog on its own: the count, the rows, the pickers.
+#include "test_main_support.h"
 
 namespace {
-
-// A user's pick of entry index in a drop-down list.
-void Pick(TComboBox* box, int index) {
-    box->setCurrentIndex(index);
-    emit box->activated(index);
-}
 
 class NewTableTest : public ::testing::Test {
   protected:
@@ -24,12 +11,7 @@ class NewTableTest : public ::testing::Test {
     }
     void TearDown() override { dlg.hide(); }
     TStringGrid& grid() { return dlg.sgFields->Grid(); }
-    void ExpectRow(int row, const char* name, const char* kind, const char* length) {
-        SCOPED_TRACE(row);
-        EXPECT_EQ(grid().Cells(0, row), name);
-        EXPECT_EQ(grid().Cells(1, row), kind);
-        EXPECT_EQ(grid().Cells(2, row), length);
-    }
+    QStringList rows() { return GridRows(grid()); }
     // The cell rectangle the picker should cover, in the dialog's coordinates.
     QRect CellInDialog(int col, int row) {
         QRect r = dlg.sgFields->CellRect(col, row);
@@ -39,70 +21,48 @@ class NewTableTest : public ::testing::Test {
     TfmNewTable dlg;
 };
 
-TEST_F(NewTableTest, StartsWithOneDefaultRow) {
+TEST_F(NewTableTest, TheCountSetsTheRowsAndWritesTheNewLastRow) {
     EXPECT_EQ(dlg.leFieldCount->text(), "1");
-    EXPECT_EQ(grid().RowCount(), 2);
     EXPECT_EQ(grid().Cells(2, 0), "L\xE4nge");
-    ExpectRow(1, "Field1", "String", "32");
+    EXPECT_EQ(rows(), QStringList({"Field1|String|32"}));
     EXPECT_EQ(grid().Col(), 0);  // the top-left cell that is not fixed
     EXPECT_EQ(grid().Row(), 1);
-    EXPECT_TRUE(dlg.cbTypes->isHidden());
-    EXPECT_TRUE(dlg.cbSize->isHidden());
-}
+    EXPECT_TRUE(dlg.cbTypes->isHidden() && dlg.cbSize->isHidden());
 
-TEST_F(NewTableTest, RaisingAndLoweringTheCountWritesTheNewLastRow) {
     grid().SetCells(0, 1, "Mine");
     dlg.udFieldCount->StepUp();
     dlg.udFieldCount->StepUp();
     EXPECT_EQ(dlg.leFieldCount->text(), "3");
-    EXPECT_EQ(grid().RowCount(), 4);
-    ExpectRow(1, "Mine", "String", "32");
-    ExpectRow(2, "Field2", "String", "32");
-    ExpectRow(3, "Field3", "String", "32");
-
-    grid().SetCells(0, 2, "A");
-    grid().SetCells(1, 2, "Number");
-    grid().SetCells(2, 2, "-----");
-    grid().SetCells(0, 3, "B");
-    dlg.udFieldCount->StepDown();
-    EXPECT_EQ(grid().RowCount(), 3);
-    ExpectRow(2, "Field2", "String", "32");  // the new last row gets its defaults back
-    dlg.udFieldCount->StepUp();
-    ExpectRow(3, "Field3", "String", "32");  // not "B" again
-    ExpectRow(1, "Mine", "String", "32");
-}
-
-TEST_F(NewTableTest, TheCountReaches1000Rows) {
-    for (int i = 0; i < 1200; ++i) dlg.udFieldCount->StepUp();
-    EXPECT_EQ(dlg.leFieldCount->text(), "1000");
-    EXPECT_EQ(grid().RowCount(), 1001);
-    ExpectRow(1000, "Field1000", "String", "32");
-    ExpectRow(999, "Field999", "String", "32");
-    ExpectRow(500, "Field500", "String", "32");
-}
-
-TEST_F(NewTableTest, ACountTextThatIsNoNumberShowsTheConversionError) {
-    std::vector<QString> errors;
-    auto old = Application->SetErrorBoxHandler(
-        [&](const QString&, const QString& text) { errors.push_back(text); });
-    dlg.leFieldCount->setText("zwei");
-    Application->SetErrorBoxHandler(old);
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], QString::fromUtf8("'zwei' ist kein gültiger Integerwert."));
-    EXPECT_EQ(grid().RowCount(), 2);
-}
-
-TEST_F(NewTableTest, LoweringTheCountBelowTheCurrentRowMovesThePickerAlong) {
-    dlg.udFieldCount->StepUp();
-    dlg.udFieldCount->StepUp();
-    grid().SetCells(1, 2, "Boolean");
+    EXPECT_EQ(rows(), QStringList({"Mine|String|32", "Field2|String|32", "Field3|String|32"}));
+    SetRows(grid(), {{"Mine", "String", "32"}, {"A", "Boolean", "-----"}, {"B", "String", "32"}});
     grid().MoveTo(1, 3);  // kind column of the last row
     ASSERT_FALSE(dlg.cbTypes->isHidden());
-    dlg.udFieldCount->StepDown();
+    dlg.udFieldCount->StepDown();  // the new last row gets its defaults back
+    EXPECT_EQ(rows(), QStringList({"Mine|String|32", "Field2|String|32"}));
+    // The current cell and its picker move along to the new last row; the
+    // picker keeps the kind the row had when it was selected.
     EXPECT_EQ(grid().Row(), 2);
-    EXPECT_EQ(dlg.cbTypes->ItemIndex(), 2);  // the kind row 2 had when it was selected
+    EXPECT_EQ(dlg.cbTypes->ItemIndex(), 2);
     EXPECT_EQ(dlg.cbTypes->geometry(), CellInDialog(1, 2));
-    ExpectRow(2, "Field2", "String", "32");
+    dlg.udFieldCount->StepUp();  // not "B" again
+    EXPECT_EQ(rows(), QStringList({"Mine|String|32", "Field2|String|32", "Field3|String|32"}));
+
+    for (int i = 0; i < 1200; ++i) dlg.udFieldCount->StepUp();
+    EXPECT_EQ(dlg.leFieldCount->text(), "1000");
+    const QStringList all = rows();
+    ASSERT_EQ(all.size(), 1000);
+    EXPECT_EQ(all[999], "Field1000|String|32");
+    EXPECT_EQ(all[998], "Field999|String|32");
+    EXPECT_EQ(all[499], "Field500|String|32");
+
+    // A count text that is no number shows the conversion error; the rows stay.
+    QStringList errors;
+    auto old = Application->SetErrorBoxHandler(
+        [&](const QString&, const QString& text) { errors << text; });
+    dlg.leFieldCount->setText("zwei");
+    Application->SetErrorBoxHandler(old);
+    EXPECT_EQ(errors, QStringList({"'zwei' ist kein gültiger Integerwert."}));
+    EXPECT_EQ(grid().RowCount(), 1001);
 }
 
 TEST_F(NewTableTest, SelectingACellSetsPickersAndEditing) {
@@ -178,18 +138,17 @@ TEST_F(NewTableTest, ChoosingAKindOrLengthWritesTheCurrentRow) {
     dlg.udFieldCount->StepUp();
     grid().MoveTo(1, 2);
     Pick(dlg.cbTypes, 1);  // Number
-    ExpectRow(2, "Field2", "Number", "-----");
+    EXPECT_EQ(rows().value(1), "Field2|Number|-----");
     Pick(dlg.cbTypes, 0);  // String brings the default length back
-    ExpectRow(2, "Field2", "String", "32");
+    EXPECT_EQ(rows().value(1), "Field2|String|32");
 
     grid().MoveTo(2, 2);
     Pick(dlg.cbSize, 10);
-    ExpectRow(2, "Field2", "String", "1024");
+    EXPECT_EQ(rows().value(1), "Field2|String|1024");
     EXPECT_TRUE(dlg.cbTypes->isHidden());
     Pick(dlg.cbTypes, 0);  // String again: the default, not 1024
-    EXPECT_EQ(grid().Cells(2, 2), "32");
     EXPECT_TRUE(dlg.cbSize->isHidden());
-    ExpectRow(1, "Field1", "String", "32");
+    EXPECT_EQ(rows(), QStringList({"Field1|String|32", "Field2|String|32"}));
 }
 
 TEST_F(NewTableTest, APickerLeftOverAnEarlierRowWritesTheCurrentRow) {
@@ -255,10 +214,7 @@ TEST_F(NewTableTest, ModalResults) {
         QTimer::singleShot(0, &dlg, [&] { c.action(dlg); });
         EXPECT_EQ(dlg.ShowModal(), c.result);
     }
-    // The rows survive the showings.
-    ExpectRow(1, "Field1", "String", "32");
-    EXPECT_EQ(dlg.BitBtn1->text(), "OK");
-    EXPECT_EQ(dlg.BitBtn2->text(), "Abbrechen");
+    EXPECT_EQ(rows(), QStringList({"Field1|String|32"}));  // the rows survive the showings
 }
 
 }  // namespace

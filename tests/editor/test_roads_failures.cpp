@@ -1,38 +1,43 @@
-// The failures of the file and restructure commands, met on a user's road, and
-// the state each leaves.
-#include "test_roads_support.h"
+// The failures of the file and restructure commands met on a user's road,
+// the cancelled dialogs, and the state each leaves.
+#include <gmock/gmock.h>
+
+#include <QDir>
+
+#include "test_main_support.h"
 
 namespace {
 
-const std::string kShop = MainWindowTest::TableFile({
+const std::string kShop = TableFile({
     R"("Item","Price","Sold",)",
     R"("tea",3.5,true,)",
     R"("cup",12,false,)",
     "3);",
 });
+const char* const kNoTable = "000000000 grid hidden unfed, navigator shown, cdsQMT1 closed";
+const char* const kShown = "111111111 grid shown fed, navigator shown, cdsQMT1 open";
+
+using ::testing::StartsWith;
 
 }  // namespace
 
 class FailureRoadTest : public RoadTest {
   protected:
-    void OpenShop() {
-        WriteFile("shop.qmt", kShop);
-        openAnswers = {PathOf("shop.qmt")};
-        MainForm->sbOpen->Click();
-        ASSERT_TRUE(messages.isEmpty() && errors.isEmpty());
+    void SetUp() override {
+        RoadTest::SetUp();
+        OpenFile("shop.qmt", kShop);
     }
     // No command that acts on a table reaches it: clicking Save and Save As
     // writes nothing and asks for no file, restructure shows no dialog.
     void ExpectNoTableCommand() {
         EXPECT_EQ(TableCommands(), "000000000");
-        const std::string before = ReadFile(PathOf("shop.qmt"));
         saveAnswers = {PathOf("shop.qmt")};
         MainForm->sbSave->Click();
         MainForm->FileSaveItem->trigger();
         MainForm->sbSaveAs->Click();
         MainForm->FileSaveAsItem->trigger();
         EXPECT_TRUE(proposed.isEmpty());
-        EXPECT_EQ(ReadFile(PathOf("shop.qmt")), before);
+        EXPECT_EQ(ReadFile(PathOf("shop.qmt")), kShop);
         int dialogShown = 0;
         for (const auto& restructure :
              {std::function<void()>([] { MainForm->sbEditTable->Click(); }),
@@ -51,7 +56,7 @@ class FailureRoadTest : public RoadTest {
 
 TEST_F(FailureRoadTest, RefusedNewTableLeavesNoTableToSave) {
     struct Case {
-        std::vector<std::vector<std::string>> rows;
+        Rows rows;
         QString error;
     } cases[] = {
         {{{"A", "String", "-----"}}, "'-----' ist kein gültiger Integerwert."},
@@ -65,39 +70,27 @@ TEST_F(FailureRoadTest, RefusedNewTableLeavesNoTableToSave) {
          "Feldname " + QString(32, 'x') + " überschreitet 31 Zeichen."},
         {{{"A", "Boolean", "-----"}, {"", "Number", "-----"}}, "cdsQMT1: Feldname fehlt."},
     };
-    OpenShop();
-    const QString title = MainForm->windowTitle();
     const QStringList items = SortItems();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.error.toStdString());
         errors.clear();
-        NewByDialog(static_cast<int>(c.rows.size()), c.rows);
+        NewTable(c.rows);
         EXPECT_EQ(errors, QStringList({"QMT Editor: " + c.error}));
         EXPECT_TRUE(messages.isEmpty());
-        EXPECT_TRUE(MainForm->dbgQMT->isHidden());
-        EXPECT_EQ(MainForm->dbgQMT->DataSource(), nullptr);
-        EXPECT_FALSE(MainForm->DBNTable->isHidden());  // New leaves the navigator
-        EXPECT_EQ(MainForm->windowTitle(), title);
-        EXPECT_EQ(CurrentFileName, PathOf("shop.qmt"));
+        EXPECT_EQ(View(), kNoTable);  // New leaves the navigator
+        EXPECT_EQ(TitleAndFile(), OpenedAs("shop.qmt"));
         EXPECT_EQ(SortItems(), items);
-        EXPECT_EQ(ActiveTable, dm1->cdsQMT1);
-        EXPECT_FALSE(ActiveTable->Active());
         ExpectNoTableCommand();
     }
     // The next New starts from the beginning and shows a table again; the
     // dialog kept the rows it was closed with.
     errors.clear();
-    NewByDialog(2, {{"A", "string", "0"}, {"B", "", "-----"}});
+    NewTable({{"A", "string", "0"}, {"B", "", "-----"}});
     EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
-    EXPECT_FALSE(MainForm->dbgQMT->isHidden());
-    EXPECT_EQ(TableCommands(), "001111111");
+    EXPECT_EQ(View(), "001111111 grid shown fed, navigator shown, cdsQMT1 open");
     EXPECT_EQ(MainForm->windowTitle(), "QMT Editor 1.0.1");
     EXPECT_EQ(ActiveTable->FieldByName("A").Size(), 20);  // an unknown kind: text of 20
     EXPECT_EQ(ActiveTable->FieldByName("B").Size(), 20);
-    // Save As proposes the file that was opened last.
-    saveAnswers = {""};
-    MainForm->FileSaveAsItem->trigger();
-    EXPECT_EQ(proposed, QStringList({PathOf("shop.qmt")}));
 }
 
 TEST_F(FailureRoadTest, RefusedOpenShowsItsMessageAndLeavesNoTable) {
@@ -118,8 +111,6 @@ TEST_F(FailureRoadTest, RefusedOpenShowsItsMessageAndLeavesNoTable) {
          false},
         {"missing.qmt", "", {}, true},
     };
-    OpenShop();
-    const QString title = MainForm->windowTitle();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         messages.clear();
@@ -140,33 +131,51 @@ TEST_F(FailureRoadTest, RefusedOpenShowsItsMessageAndLeavesNoTable) {
         } else {
             EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
         }
-        EXPECT_TRUE(MainForm->dbgQMT->isHidden());
-        EXPECT_TRUE(MainForm->DBNTable->isHidden());
-        EXPECT_EQ(MainForm->windowTitle(), title);
-        EXPECT_EQ(CurrentFileName, PathOf("shop.qmt"));
-        EXPECT_EQ(ActiveTable, dm1->cdsQMT1);
+        // The dataset stays as the reader left it.
+        EXPECT_THAT(View(), StartsWith("000000000 grid hidden unfed, navigator hidden, cdsQMT1 "));
+        EXPECT_EQ(TitleAndFile(), OpenedAs("shop.qmt"));
         ExpectNoTableCommand();
     }
+    // New shows the grid again; the navigator waits for the next open.
+    NewTable({{"A", "String", "4"}});
+    EXPECT_EQ(View(), "001111111 grid shown fed, navigator hidden, cdsQMT1 open");
     // Opening the good file again brings everything back.
     messages.clear();
     errors.clear();
-    OpenShop();
-    EXPECT_EQ(TableCommands(), "111111111");
-    EXPECT_FALSE(MainForm->dbgQMT->isHidden());
-    EXPECT_FALSE(MainForm->DBNTable->isHidden());
+    OpenFile("shop.qmt", kShop);
+    EXPECT_EQ(View(), kShown);
     EXPECT_EQ(Column("Item"), QStringList({"tea", "cup"}));
 }
 
+TEST_F(FailureRoadTest, CancelledDialogsChangeNothing) {
+    openAnswers = {""};
+    MainForm->FileOpen();
+    saveAnswers = {""};
+    MainForm->FileSaveAs();
+    EXPECT_EQ(proposed, QStringList({PathOf("shop.qmt")}));
+    WithDialog(fmNewTable, nullptr, 0, [] { MainForm->FileNew(); });
+    EXPECT_EQ(View(), kShown);
+    EXPECT_EQ(TitleAndFile(), OpenedAs("shop.qmt"));
+    EXPECT_EQ(SortItems(), QStringList({"[None]", "Item", "Price", "Sold"}));
+    EXPECT_EQ(Column("Item"), QStringList({"tea", "cup"}));
+    EXPECT_TRUE(messages.isEmpty() && errors.isEmpty());
+}
+
 TEST_F(FailureRoadTest, FailedSaveKeepsTheOldFileAndTheState) {
-    OpenShop();
     WriteFile("other.qmt", "other");
+    QDir(dir.path()).mkdir("folder.qmt");
+    // Save As asks before it replaces a file; a "no" changes nothing.
+    answerYes = false;
+    saveAnswers = {PathOf("other.qmt")};
+    MainForm->FileSaveAs();
+    EXPECT_EQ(questions.size(), 1);
+    answerYes = true;
     // A text the format cannot hold (a line break, which the grid never
     // lets the user type) makes the table unwritable.
     ActiveTable->First();
     ActiveTable->Edit();
     ActiveTable->FieldByName("Item").SetAsString("te\r\na");
     ActiveTable->Post();
-    const QString title = MainForm->windowTitle();
     struct Step {
         const char* what;
         std::function<void()> run;
@@ -196,30 +205,38 @@ TEST_F(FailureRoadTest, FailedSaveKeepsTheOldFileAndTheState) {
         EXPECT_EQ(ReadFile(PathOf("shop.qmt")), kShop);
         EXPECT_EQ(ReadFile(PathOf("other.qmt")), "other");
         EXPECT_EQ(ReadFile(PathOf("none/x.qmt")), "<missing>");
-        EXPECT_EQ(CurrentFileName, PathOf("shop.qmt"));
-        EXPECT_EQ(MainForm->windowTitle(), title);
-        EXPECT_EQ(TableCommands(), "111111111");
-        EXPECT_FALSE(MainForm->dbgQMT->isHidden());
-        EXPECT_EQ(MainForm->dbgQMT->DataSource(), dm1->dsQMT);
+        EXPECT_EQ(TitleAndFile(), OpenedAs("shop.qmt"));
+        EXPECT_EQ(View(), kShown);
     }
-    // Once the text is typed over, the same save succeeds.
+    // Once the text is typed over, the same save succeeds; Save As with a
+    // "yes" replaces the other file and takes its name.
     FocusGrid();
     Key(Qt::Key_Home, Qt::ControlModifier);
     Key(Qt::Key_Home);
     Type("tee");
     messages.clear();
     MainForm->sbSave->Click();
+    const std::string saved =
+        TableFile({R"("Item","Price","Sold",)", R"("tee",3.5,true,)", R"("cup",12,false,)", "3);"});
+    EXPECT_EQ(ReadFile(PathOf("shop.qmt")), saved);
+    saveAnswers = {PathOf("other.qmt")};
+    MainForm->FileSaveAs();
+    EXPECT_EQ(questions.size(), 3);  // the failed save as over it asked too
+    EXPECT_EQ(ReadFile(PathOf("other.qmt")), saved);
+    EXPECT_EQ(TitleAndFile(), OpenedAs("other.qmt"));
     EXPECT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
-    EXPECT_EQ(ReadFile(PathOf("shop.qmt")),
-              TableFile({R"("Item","Price","Sold",)", R"("tee",3.5,true,)", R"("cup",12,false,)",
-                         "3);"}));
+    // A path that names a folder cannot be written either.
+    saveAnswers = {PathOf("folder.qmt")};
+    MainForm->FileSaveAs();
+    EXPECT_EQ(messages, QStringList({"QMT Editor: Fehler beim Speichern der Datei: " +
+                                     PathOf("folder.qmt")}));
+    EXPECT_EQ(TitleAndFile(), OpenedAs("other.qmt"));
 }
 
 TEST_F(FailureRoadTest, FailedRestructureShowsTheUnchangedTable) {
-    using Rows = std::vector<std::vector<std::string>>;
     struct Case {
         Rows rows;
-        QString error;  // %1: the target dataset's name
+        QString error;  // "%1: " stands for the target dataset's name
     } cases[] = {
         {{{"Item", "Name", "String", "8"}, {"Price", "nAME", "Number", "-----"}},
          "Komponente mit der Bezeichnung nAME existiert bereits."},
@@ -233,7 +250,6 @@ TEST_F(FailureRoadTest, FailedRestructureShowsTheUnchangedTable) {
         {{{"Item", "Item", "String", "8"}, {"Price", "", "Number", "-----"}},
          "%1: Feldname fehlt."},
     };
-    OpenShop();
     PickSort(2);
     MainForm->sbDirDesc->Click();
     // The failures are the same whichever dataset is the target.
@@ -245,24 +261,20 @@ TEST_F(FailureRoadTest, FailedRestructureShowsTheUnchangedTable) {
         }
         ASSERT_EQ(ActiveTable, shown);
         TClientDataSet* target = shown == dm1->cdsQMT1 ? dm1->cdsQMT2 : dm1->cdsQMT1;
+        const std::string view = View();
         for (const Case& c : cases) {
             SCOPED_TRACE(c.error.toStdString());
             errors.clear();
             Restructure([&] { SetRows(fmEditTable->sgFields->Grid(), c.rows); });
-            EXPECT_EQ(errors, QStringList({"QMT Editor: " +
-                                           c.error.arg(QString::fromStdString(target->Name()))}));
-            EXPECT_EQ(ActiveTable, shown);
-            EXPECT_EQ(dm1->dsQMT->DataSet(), shown);
-            EXPECT_EQ(MainForm->dbgQMT->DataSource(), dm1->dsQMT);
-            EXPECT_FALSE(MainForm->dbgQMT->isHidden());
+            QString error = c.error;
+            error.replace("%1", QString::fromStdString(target->Name()));
+            EXPECT_EQ(errors, QStringList({"QMT Editor: " + error}));
+            EXPECT_EQ(View(), view);
             EXPECT_FALSE(target->Active());
-            EXPECT_EQ(ActiveTable->IndexName(), "PriceIndex");
-            EXPECT_EQ(MainForm->cbSort->ItemIndex(), 2);
-            EXPECT_TRUE(MainForm->sbDirDesc->Down());
+            EXPECT_EQ(Sorting(), "PriceIndex 2 desc");
             EXPECT_EQ(Column("Item"), QStringList({"cup", "tea"}));
-            EXPECT_EQ(TableCommands(), "111111111");
         }
-        // The dialog shows the unchanged table again; Cancel changes nothing.
+        // The dialog shows the unchanged table again; Cancel drops what was changed in it.
         QStringList rows;
         Restructure(
             [&] {
@@ -272,9 +284,8 @@ TEST_F(FailureRoadTest, FailedRestructureShowsTheUnchangedTable) {
             2);
         EXPECT_EQ(rows, QStringList({"Item|Item|String|19", "Price|Price|Number|-----",
                                      "Sold|Sold|Boolean|-----"}));
-        EXPECT_EQ(ActiveTable, shown);
-        EXPECT_EQ(SortItems(), QStringList({"[None]", "Item", "Price", "Sold"}));
-        EXPECT_EQ(ActiveTable->IndexName(), "PriceIndex");
+        EXPECT_EQ(View(), view);
+        EXPECT_EQ(Sorting(), "PriceIndex 2 desc");
     }
     MainForm->sbSave->Click();
     EXPECT_EQ(ReadFile(PathOf("shop.qmt")),

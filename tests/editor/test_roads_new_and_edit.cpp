@@ -1,25 +1,25 @@
 // New table, values typed into the grid, saved under a new name.
-#include "test_roads_support.h"
-
-namespace {
-
-struct MarkCase {
-    char mark;
-    QString amount1, amount2, wrongMark;  // typed with the mark, and with the other one
-};
-
-}  // namespace
+#include "test_main_support.h"
 
 TEST_F(RoadTest, NewTypedValuesSavedAsFileBytes) {
-    const MarkCase cases[] = {{',', "2,5", "-1,25e2", "3.5"}, {'.', "2.5", "-1.25E2", "3,5"}};
-    for (const MarkCase& c : cases) {
+    struct Case {
+        char mark;
+        QString amount1, amount2, wrongMark;  // typed with the mark, and with the other one
+        bool viaSave;  // Save without a file name asks for one as Save As does
+        QString proposed;
+    } cases[] = {{',', "2,5", "-1,25e2", "3.5", true, ""},
+                 {'.', "2.5", "-1.25E2", "3,5", false, "typedcomma.qmt"}};
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.mark);
         FormatSettings.DecimalSeparator = c.mark;
-        NewByDialog(4, {{"Name", "String", "5"},
-                        {"Paid", "Boolean", "-----"},
-                        {"Amount", "Number", "-----"},
-                        {"Count", "Integer", "-----"}});
+        NewTable({{"Name", "String", "5"},
+                  {"Paid", "Boolean", "-----"},
+                  {"Amount", "Number", "-----"},
+                  {"Count", "Integer", "-----"}});
         ASSERT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+        EXPECT_EQ(View(), "001111111 grid shown fed, navigator shown, cdsQMT1 open");
+        EXPECT_EQ(MainForm->windowTitle(), "QMT Editor 1.0.1");
+        EXPECT_EQ(SortItems(), QStringList({"[None]", "Name", "Paid", "Amount", "Count"}));
         EXPECT_EQ(ActiveTable->RecordCount(), 0);
 
         FocusGrid();
@@ -31,20 +31,24 @@ TEST_F(RoadTest, NewTypedValuesSavedAsFileBytes) {
         TypeRecord({"", "yes", c.wrongMark, ""});
         Key(Qt::Key_Tab);
         TypeRecord({"x", "abc", "4"});
-        // The last record is still being edited when Save As is clicked.
+        // The last record is still being edited when the file is saved.
         EXPECT_EQ(ActiveTable->RecordCount(), 3);
         EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
 
-        const QString name = PathOf(QString("typed%1").arg(c.mark == ',' ? "comma" : "point"));
-        saveAnswers = {name};
-        MainForm->sbSaveAs->Click();
+        const QString name = c.mark == ',' ? "typedcomma" : "typedpoint";
+        saveAnswers = {PathOf(name)};
+        proposed.clear();
+        if (c.viaSave)
+            MainForm->FileSave();
+        else
+            MainForm->sbSaveAs->Click();
         ASSERT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
-        EXPECT_EQ(ReadFile(name + ".qmt"),
+        EXPECT_EQ(proposed, QStringList({c.proposed.isEmpty() ? "" : PathOf(c.proposed)}));
+        EXPECT_EQ(ReadFile(PathOf(name + ".qmt")),
                   TableFile({R"("Name","Paid","Amount","Count",)", R"("alpha",true,2.5,7,)",
                              R"("b\"\\",false,-125,-3,)", R"(null,null,null,null,)",
                              R"("x",null,4,null,)", "4);"}));
-        EXPECT_EQ(CurrentFileName, name + ".qmt");
-        EXPECT_EQ(MainForm->windowTitle(), name + ".qmt - QMT Editor 1.0.1");
+        EXPECT_EQ(TitleAndFile(), OpenedAs(name + ".qmt"));
         EXPECT_EQ(TableCommands(), "111111111");
         // What the grid shows, through the text hooks.
         EXPECT_EQ(Column("Paid"), QStringList({"true", "false", "", ""}));

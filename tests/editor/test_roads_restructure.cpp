@@ -1,9 +1,9 @@
 // Open or make a table, change its structure in the restructure dialog, save it.
-#include "test_roads_support.h"
+#include "test_main_support.h"
 
 namespace {
 
-const std::string kStock = MainWindowTest::TableFile({
+const std::string kStock = TableFile({
     R"("Name","Qty","Ok","Note","Drop",)",
     R"("bravo",2.5,true,"12,5","x",)",
     R"("alpha",10,false,"abc","y",)",
@@ -15,11 +15,9 @@ const std::string kStock = MainWindowTest::TableFile({
 
 class RestructureRoadTest : public RoadTest {
   protected:
-    void OpenStock() {
-        WriteFile("stock.qmt", kStock);
-        openAnswers = {PathOf("stock.qmt")};
-        MainForm->sbOpen->Click();
-        ASSERT_TRUE(messages.isEmpty() && errors.isEmpty());
+    void TearDown() override {
+        EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+        RoadTest::TearDown();
     }
     // Types text into a cell of the restructure dialog's grid, as the user does
     // after clicking the cell.
@@ -30,44 +28,41 @@ class RestructureRoadTest : public RoadTest {
         SelectEditCell(col, row);
         Type(text);
     }
-    // The kind picker's and the length picker's entries by their text.
-    static void PickKind(int row, const char* kind) {
-        SelectEditCell(2, row);
-        Pick(fmEditTable->cbTypes, fmEditTable->cbTypes->IndexOfItem(kind));
-    }
-    static void PickLength(int row, const char* length) {
-        SelectEditCell(3, row);
-        Pick(fmEditTable->cbSize, fmEditTable->cbSize->IndexOfItem(length));
+    // Picks an entry of the kind (column 2) or length (column 3) picker by its text.
+    static void PickIn(int col, int row, const char* text) {
+        SelectEditCell(col, row);
+        TComboBox* box = col == 2 ? fmEditTable->cbTypes : fmEditTable->cbSize;
+        Pick(box, box->IndexOfItem(text));
     }
 };
 
 TEST_F(RestructureRoadTest, EditedColumnsCarryConvertedValuesIntoTheSavedFile) {
     struct Case {
         char mark;
-        std::string qtyText;   // the number 2.5 as the new text column holds it
-        std::string noteNums;  // "12,5" and "7.5" as numbers: only the locale's mark converts
-    } cases[] = {{',', "2,5", "12.5,null,null"}, {'.', "2.5", "null,null,7.5"}};
+        std::string qtyText;     // the number 2.5 as the new text column holds it
+        std::string noteNum[3];  // "12,5" and "7.5" as numbers: only the locale's mark converts
+    } cases[] = {{',', "2,5", {"12.5", "null", "null"}}, {'.', "2.5", {"null", "null", "7.5"}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mark);
         FormatSettings.DecimalSeparator = c.mark;
-        OpenStock();
+        OpenFile("stock.qmt", kStock);
         QStringList shown;
         Restructure([&] {
             shown = EditRows();
             TypeIntoCell(1, 1, "Title");  // rename
-            PickLength(1, "4");           // and shorten
+            PickIn(3, 1, "4");            // and shorten
             SelectEditCell(1, 3);         // "Ok" to the top
             fmEditTable->sbRowUp->Click();
             fmEditTable->sbRowUp->Click();
-            PickKind(1, "Number");  // truth values become numbers
-            PickKind(3, "String");  // numbers become text
-            PickLength(3, "8");
-            PickKind(4, "Number");  // text becomes numbers
-            SelectEditCell(1, 5);   // "Drop" goes
+            PickIn(2, 1, "Number");  // truth values become numbers
+            PickIn(2, 3, "String");  // numbers become text
+            PickIn(3, 3, "8");
+            PickIn(2, 4, "Number");  // text becomes numbers
+            SelectEditCell(1, 5);    // "Drop" goes
             fmEditTable->sbRowDelete->Click();
             SelectEditCell(1, 4);  // a new column before "Note"
             fmEditTable->sbRowInsert->Click();
-            PickKind(4, "Boolean");
+            PickIn(2, 4, "Boolean");
             SelectEditCell(1, 5);
             fmEditTable->sbRowDown->Click();  // "Note" down: nothing below, stays
         });
@@ -77,20 +72,17 @@ TEST_F(RestructureRoadTest, EditedColumnsCarryConvertedValuesIntoTheSavedFile) {
         EXPECT_EQ(EditRows(),
                   QStringList({"Ok|Ok|Number|-----", "Name|Title|String|4", "Qty|Qty|String|8",
                                "|Field5|Boolean|-----", "Note|Note|Number|-----"}));
-        ASSERT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
-        EXPECT_EQ(ActiveTable, dm1->cdsQMT2);
+        EXPECT_EQ(View(), "111111111 grid shown fed, navigator shown, cdsQMT2 open");
+        EXPECT_EQ(dm1->cdsQMT1->FieldDefs().Count(), 0);
         EXPECT_EQ(SortItems(), QStringList({"[None]", "Ok", "Title", "Qty", "Field5", "Note"}));
 
         MainForm->sbSave->Click();
-        const QStringList nums = QString::fromStdString(c.noteNums).split(',');
-        EXPECT_EQ(
-            ReadFile(PathOf("stock.qmt")),
-            TableFile(
-                {R"("Ok","Title","Qty","Field5","Note",)",
-                 ("0,\"brav\",\"" + c.qtyText + "\",null," + nums[0].toStdString() + ",").c_str(),
-                 ("0,\"alph\",\"10\",null," + nums[1].toStdString() + ",").c_str(),
-                 ("null,\"char\",\"-1\",null," + nums[2].toStdString() + ",").c_str(), "5);"}));
-        EXPECT_EQ(MainForm->windowTitle(), PathOf("stock.qmt") + " - QMT Editor 1.0.1");
+        EXPECT_EQ(ReadFile(PathOf("stock.qmt")),
+                  TableFile({R"("Ok","Title","Qty","Field5","Note",)",
+                             "0,\"brav\",\"" + c.qtyText + "\",null," + c.noteNum[0] + ",",
+                             "0,\"alph\",\"10\",null," + c.noteNum[1] + ",",
+                             "null,\"char\",\"-1\",null," + c.noteNum[2] + ",", "5);"}));
+        EXPECT_EQ(TitleAndFile(), OpenedAs("stock.qmt"));
     }
 }
 
@@ -115,7 +107,6 @@ TEST_F(RestructureRoadTest, IntegerAndTruthColumnsTurnedIntoTextAndNumbers) {
     });
     EXPECT_EQ(shown, QStringList({"N|N|Integer|-----", "M|M|Integer|-----", "B|B|Boolean|-----",
                                   "S|S|String|6"}));
-    ASSERT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
     EXPECT_EQ(ActiveTable->FieldByName("N").DataType(), ftString);
     EXPECT_EQ(ActiveTable->FieldByName("N").Size(), 20);
     EXPECT_EQ(Column("N"), QStringList({"42", "-7", ""}));
@@ -123,23 +114,25 @@ TEST_F(RestructureRoadTest, IntegerAndTruthColumnsTurnedIntoTextAndNumbers) {
     EXPECT_EQ(Column("BText"), QStringList({"Wahr", "Falsc", ""}));
     EXPECT_EQ(Column("SBool"), QStringList({"", "", ""}));  // even the text "Wahr"
 
-    // Back into the first dataset: text to number, text to truth value, number to text.
+    // Back into the first dataset: text to number, text to truth value, number
+    // to text; an old name used a second time carries nothing.
     Restructure([&] {
         SetRows(fmEditTable->sgFields->Grid(), {{"N", "Num", "Number", "-----"},
                                                 {"BText", "T", "Boolean", "-----"},
-                                                {"MNum", "MText", "String", "3"}});
+                                                {"MNum", "MText", "String", "3"},
+                                                {"N", "Again", "String", "4"}});
     });
-    EXPECT_EQ(ActiveTable, dm1->cdsQMT1);
+    EXPECT_EQ(View(), "001111111 grid shown fed, navigator shown, cdsQMT1 open");
     EXPECT_EQ(dm1->cdsQMT2->FieldDefs().Count(), 0);
     saveAnswers = {PathOf("conv.qmt")};
     MainForm->FileSaveAs();
     EXPECT_EQ(ReadFile(PathOf("conv.qmt")),
-              TableFile({R"("Num","T","MText",)", R"(42,null,"0",)", R"(-7,null,null,)",
-                         R"(null,null,"0",)", "3);"}));
+              TableFile({R"("Num","T","MText","Again",)", R"(42,null,"0",null,)",
+                         R"(-7,null,null,null,)", R"(null,null,"0",null,)", "4);"}));
 }
 
 TEST_F(RestructureRoadTest, SortedTableIsCopiedInTheShownOrderAndShownUnsorted) {
-    OpenStock();
+    OpenFile("stock.qmt", kStock);
     PickSort(1);
     MainForm->sbDirDesc->Click();
     // A value typed into the grid and not yet stored is carried along.
@@ -148,11 +141,8 @@ TEST_F(RestructureRoadTest, SortedTableIsCopiedInTheShownOrderAndShownUnsorted) 
     Key(Qt::Key_Tab);
     Type("99");
     Restructure([] {});  // OK without a change
-    ASSERT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
     EXPECT_EQ(ActiveTable, dm1->cdsQMT2);
-    EXPECT_EQ(ActiveTable->IndexName(), "");
-    EXPECT_EQ(MainForm->cbSort->ItemIndex(), 0);
-    EXPECT_TRUE(MainForm->sbDirDesc->Down());  // the buttons keep their state
+    EXPECT_EQ(Sorting(), " 0 desc");  // the buttons keep their state
     EXPECT_EQ(Column("Name"), QStringList({"charlie", "bravo", "alpha"}));
     EXPECT_EQ(Column("Qty"), QStringList({"99", "2,5", "10"}));
     MainForm->sbSave->Click();
@@ -163,7 +153,7 @@ TEST_F(RestructureRoadTest, SortedTableIsCopiedInTheShownOrderAndShownUnsorted) 
 }
 
 TEST_F(RestructureRoadTest, OnlyInsertedRowsGiveAnEmptyTable) {
-    OpenStock();
+    OpenFile("stock.qmt", kStock);
     Restructure([] {
         for (int i = 0; i < 5; ++i) {
             SelectEditCell(1, 1);
@@ -173,7 +163,6 @@ TEST_F(RestructureRoadTest, OnlyInsertedRowsGiveAnEmptyTable) {
         SelectEditCell(1, 2);
         fmEditTable->sbRowDelete->Click();
     });
-    ASSERT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
     EXPECT_EQ(SortItems(), QStringList({"[None]", "Field2"}));
     EXPECT_EQ(ActiveTable->RecordCount(), 0);
     MainForm->FileSave();

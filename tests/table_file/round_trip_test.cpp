@@ -30,85 +30,55 @@ class RandomTables {
 
     int Pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
     bool Chance(int percent) { return Pick(1, 100) <= percent; }
-
-    std::string Text(char quote) {
-        static const std::string pool =
-            "abcXYZ09 ,=;\"'\\\t\x01\x1f\x7f\x80\xa0\xc4\xe4\xf6\xfc\xdf\xff{}()[]-+.eE";
-        switch (Pick(0, 9)) {
-            case 0:
-                return "null";
-            case 1:
-                return "";
-            case 2:
-                return Pick(0, 1) ? "true" : "12";
-            default:
-                break;
-        }
+    // Between lo and hi bytes from pool, without the byte left out.
+    std::string Bytes(const std::string& pool, int lo, int hi, char leftOut = '\0') {
         std::string s;
-        const int n = Pick(1, 40);
-        for (int i = 0; i < n; ++i)
-            s.push_back(pool[static_cast<size_t>(Pick(0, static_cast<int>(pool.size()) - 1))]);
-        (void)quote;
+        for (int n = Pick(lo, hi); n > 0; --n) {
+            const char c = pool[static_cast<size_t>(Pick(0, static_cast<int>(pool.size()) - 1))];
+            if (c != leftOut) s.push_back(c);
+        }
         return s;
     }
 
-    std::string Name(char quote, const std::vector<RandomColumn>& taken) {
-        static const std::string pool = "abcdefXYZ 09_,=.'\"\xc4\xe4\xdf\t";
-        for (;;) {
-            std::string s;
-            const int n = Pick(1, 31);
-            for (int i = 0; i < n; ++i) {
-                const char c =
-                    pool[static_cast<size_t>(Pick(0, static_cast<int>(pool.size()) - 1))];
-                if (c != quote) s.push_back(c);
-            }
-            if (s.empty()) continue;
-            const bool clash = std::any_of(taken.begin(), taken.end(), [&](const RandomColumn& c) {
-                return SameText(c.name, s);
-            });
-            if (!clash) return s;
-        }
+    // Texts, with keywords and numbers among them that must stay texts.
+    std::string Text() {
+        const char* special[] = {"null", "", "true", "12"};
+        const int k = Pick(0, 9);
+        if (k < 4) return special[k];
+        return Bytes("abcXYZ09 ,=;\"'\\\t\x01\x1f\x7f\x80\xa0\xc4\xe4\xf6\xfc\xdf\xff{}()[]-+.eE",
+                     1, 40);
     }
 
+    // An integer mantissa of up to 15 digits times a power of ten.
     std::string Number() {
-        // An integer mantissa of up to 15 digits times a power of ten.
-        const int digits = Pick(1, 15);
-        std::string m = std::to_string(Pick(1, 9));
-        for (int i = 1; i < digits; ++i) m.push_back(static_cast<char>('0' + Pick(0, 9)));
+        std::string m = std::to_string(Pick(1, 9)) + Bytes("0123456789", 0, 14);
         return (Chance(30) ? "-" : "") + m + "e" + std::to_string(Pick(-25, 25));
     }
 
     std::vector<RandomColumn> Table(char quote) {
-        std::vector<RandomColumn> cols;
-        const int ncols = Pick(1, 6);
+        std::vector<RandomColumn> cols(static_cast<size_t>(Pick(1, 6)));
         const int nrows = Pick(0, 12);
-        for (int c = 0; c < ncols; ++c) {
-            RandomColumn col;
-            col.name = Name(quote, cols);
-            const TFieldType types[] = {ftString, ftInteger, ftFloat, ftBoolean};
-            col.type = types[Pick(0, 3)];
+        for (size_t c = 0; c < cols.size(); ++c) {
+            RandomColumn& col = cols[c];
+            auto clash = [&](const RandomColumn& other) { return SameText(other.name, col.name); };
+            do {
+                col.name = Bytes("abcdefXYZ 09_,=.'\"\xc4\xe4\xdf\t", 1, 31, quote);
+            } while (col.name.empty() || std::any_of(cols.begin(), cols.begin() + c, clash));
+            col.type = std::vector<TFieldType>{ftString, ftInteger, ftFloat, ftBoolean}[Pick(0, 3)];
             const int nullPercent = Chance(25) ? 100 : Pick(0, 60);
             for (int r = 0; r < nrows; ++r) {
                 if (Chance(nullPercent)) {
                     col.values.push_back(std::nullopt);
-                    continue;
-                }
-                switch (col.type) {
-                    case ftString:
-                        col.values.push_back(Text(quote));
-                        break;
-                    case ftInteger:
-                        col.values.push_back(std::to_string(Pick(-2147483647, 2147483647)));
-                        break;
-                    case ftFloat:
-                        col.values.push_back(Number());
-                        break;
-                    default:
-                        col.values.push_back(Pick(0, 1) ? "true" : "false");
-                        break;
+                } else if (col.type == ftString) {
+                    col.values.push_back(Text());
+                } else if (col.type == ftInteger) {
+                    col.values.push_back(std::to_string(Pick(-2147483647, 2147483647)));
+                } else if (col.type == ftFloat) {
+                    col.values.push_back(Number());
+                } else {
+                    col.values.push_back(Pick(0, 1) ? "true" : "false");
                 }
             }
-            cols.push_back(col);
         }
         return cols;
     }
@@ -116,12 +86,6 @@ class RandomTables {
   private:
     std::mt19937 rng_;
 };
-
-std::string NumberAsRead(const std::string& text) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.17g", std::strtod(text.c_str(), nullptr));
-    return buf;
-}
 
 TEST(RoundTripTest, RandomTablesReadBackAsPredicted) {
     RandomTables random(20240611);
@@ -141,53 +105,43 @@ TEST(RoundTripTest, RandomTablesReadBackAsPredicted) {
             source.Append();
             for (size_t j = 0; j < cols.size(); ++j) {
                 const auto& v = cols[j].values[r];
-                if (!v) continue;
                 TField& f = source.Fields()[static_cast<int>(j)];
-                switch (cols[j].type) {
-                    case ftString:
-                        f.SetAsString(*v);
-                        break;
-                    case ftInteger:
-                        f.SetAsInteger(std::stoll(*v));
-                        break;
-                    case ftFloat:
-                        f.SetAsFloat(std::strtod(v->c_str(), nullptr));
-                        break;
-                    default:
-                        f.SetAsBoolean(*v == "true");
-                        break;
+                if (!v) continue;
+                if (cols[j].type == ftFloat) {
+                    f.SetAsFloat(std::strtod(v->c_str(), nullptr));
+                } else {
+                    f.SetAsString(*v);
                 }
             }
             source.Post();
         }
         ASSERT_TRUE(SaveTableFile(path, quote, source)) << "round " << round;
 
-        // What the reader must make of it.
-        std::vector<std::string> wantDefs;
-        std::vector<std::vector<std::string>> wantRows(nrows);
+        // What the reader must make of it: a column without a single value,
+        // and every text column, becomes a text column of 16 plus its
+        // longest text; numbers come back as floats, "null" texts as nulls.
+        Defs wantDefs;
+        Rows wantRows(nrows);
         for (const auto& c : cols) {
-            const bool anyValue = std::any_of(c.values.begin(), c.values.end(),
-                                              [](const auto& v) { return v.has_value(); });
+            size_t longest = 0;
+            bool anyValue = false;
+            for (const auto& v : c.values) {
+                if (v) longest = std::max(longest, v->size()), anyValue = true;
+            }
             if (c.type == ftString || !anyValue) {
-                size_t longest = 0;
-                for (const auto& v : c.values) {
-                    if (v) longest = std::max(longest, v->size());
-                }
                 wantDefs.push_back(c.name + ":S:" + std::to_string(16 + longest));
             } else {
                 wantDefs.push_back(c.name + (c.type == ftBoolean ? ":B:0" : ":F:0"));
             }
             for (size_t r = 0; r < nrows; ++r) {
                 const auto& v = c.values[r];
-                if (!v || *v == "null") {
-                    wantRows[r].push_back("null");
-                } else if (c.type == ftString) {
-                    wantRows[r].push_back("'" + *v);
-                } else if (c.type == ftBoolean) {
-                    wantRows[r].push_back(*v);
-                } else {
-                    wantRows[r].push_back(NumberAsRead(*v));
-                }
+                char number[64];
+                if (v && c.type != ftString && c.type != ftBoolean)
+                    std::snprintf(number, sizeof number, "%.17g", std::strtod(v->c_str(), nullptr));
+                wantRows[r].push_back(!v || *v == "null"    ? "null"
+                                      : c.type == ftString  ? "'" + *v
+                                      : c.type == ftBoolean ? *v
+                                                            : std::string(number));
             }
         }
 

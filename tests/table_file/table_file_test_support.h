@@ -1,68 +1,25 @@
 #pragma once
-// Helpers shared by the table file tests: a scratch folder, file bytes, the
-// decimal mark, captured messages and a readable dump of a dataset.
+// Helpers shared by the table file tests: captured messages, a readable dump
+// of a dataset and a quick way to build one.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 #include <string>
 #include <vector>
 
-#include "platform/core/number_text.h"
 #include "platform/core/show_message.h"
 #include "platform/dataset/client_dataset.h"
+#include "tests/support/test_helpers.h"
 
 namespace table_file_test {
 
-// A fresh folder under the system's temporary folder, removed afterwards.
-class ScratchDir {
-  public:
-    // inMemory: under /dev/shm when it can be written, where the writer's
-    // flushing to disk costs nothing (for tests that save many files).
-    explicit ScratchDir(bool inMemory = false) {
-        const std::filesystem::path base = inMemory && ::access("/dev/shm", W_OK) == 0
-                                               ? std::filesystem::path("/dev/shm")
-                                               : std::filesystem::temp_directory_path();
-        std::string pattern = (base / "qmt_tf_XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
-        std::filesystem::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-    const std::filesystem::path& Path() const { return path_; }
+using Rows = std::vector<std::vector<std::string>>;
+using Defs = std::vector<std::string>;
 
-  private:
-    std::filesystem::path path_;
-};
-
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Sets the decimal mark for one test and restores it afterwards.
-class DecimalMark {
-  public:
-    explicit DecimalMark(char mark) : saved_(FormatSettings.DecimalSeparator) {
-        FormatSettings.DecimalSeparator = mark;
-    }
-    ~DecimalMark() { FormatSettings.DecimalSeparator = saved_; }
-
-  private:
-    char saved_;
-};
+// The first two lines of every table file.
+inline const std::string kHead =
+    "/* Quimbly Table Format 0.9 */\r\nquiTables[quiTables.length] = new Array(\r\n";
 
 // Records every message shown while it lives.
 class MessageRecorder {
@@ -79,27 +36,16 @@ class MessageRecorder {
 };
 
 // "name:kind:size" per field definition; kind S, I, F, B or a number.
-inline std::vector<std::string> DefsOf(TClientDataSet& ds) {
-    std::vector<std::string> out;
+inline Defs DefsOf(TClientDataSet& ds) {
+    Defs out;
     for (int i = 0; i < ds.FieldDefs().Count(); ++i) {
         const TFieldDef& d = ds.FieldDefs()[i];
-        std::string kind;
-        switch (d.DataType()) {
-            case ftString:
-                kind = "S";
-                break;
-            case ftInteger:
-                kind = "I";
-                break;
-            case ftFloat:
-                kind = "F";
-                break;
-            case ftBoolean:
-                kind = "B";
-                break;
-            default:
-                kind = std::to_string(static_cast<int>(d.DataType()));
-        }
+        const TFieldType t = d.DataType();
+        const std::string kind = t == ftString    ? "S"
+                                 : t == ftInteger ? "I"
+                                 : t == ftFloat   ? "F"
+                                 : t == ftBoolean ? "B"
+                                                  : std::to_string(static_cast<int>(t));
         out.push_back(d.Name() + ":" + kind + ":" + std::to_string(d.Size()));
     }
     return out;
@@ -107,33 +53,23 @@ inline std::vector<std::string> DefsOf(TClientDataSet& ds) {
 
 // One text per value, in view order: null, 'text, a number written with "."
 // in 17 significant digits, true or false. Opens the dataset.
-inline std::vector<std::vector<std::string>> RecordsOf(TClientDataSet& ds) {
-    std::vector<std::vector<std::string>> rows;
+inline Rows RecordsOf(TClientDataSet& ds) {
+    Rows rows;
     ds.Open();
     for (ds.First(); !ds.Eof(); ds.Next()) {
         std::vector<std::string> row;
         for (int j = 0; j < ds.Fields().Count(); ++j) {
             TField& f = ds.Fields()[j];
-            if (f.IsNull()) {
-                row.push_back("null");
+            if (f.IsNull() || f.DataType() == ftString || f.DataType() == ftBoolean) {
+                row.push_back(f.IsNull()                 ? "null"
+                              : f.DataType() == ftString ? "'" + f.AsString()
+                              : f.AsBoolean()            ? "true"
+                                                         : "false");
                 continue;
             }
-            switch (f.DataType()) {
-                case ftString:
-                    row.push_back("'" + f.AsString());
-                    break;
-                case ftBoolean:
-                    row.push_back(f.AsBoolean() ? "true" : "false");
-                    break;
-                case ftInteger:
-                    row.push_back(std::to_string(f.AsInteger()));
-                    break;
-                default: {
-                    char buf[64];
-                    std::snprintf(buf, sizeof buf, "%.17g", f.AsFloat());
-                    row.push_back(buf);
-                }
-            }
+            char number[64];
+            std::snprintf(number, sizeof number, "%.17g", f.AsFloat());
+            row.push_back(number);
         }
         rows.push_back(row);
     }
@@ -147,6 +83,7 @@ struct ColumnDef {
     int size = 0;
 };
 
+// Replaces the dataset's table by an empty one of the given columns.
 inline void MakeDataSet(TClientDataSet& ds, const std::vector<ColumnDef>& columns) {
     ds.Close();
     ds.FieldDefs().Clear();
@@ -157,6 +94,17 @@ inline void MakeDataSet(TClientDataSet& ds, const std::vector<ColumnDef>& column
         if (c.type == ftString) d.SetSize(c.size);
     }
     ds.CreateDataSet();
+}
+
+// Appends one record per row, values in column order; nullptr leaves a null.
+inline void AddRecords(TClientDataSet& ds, const std::vector<std::vector<const char*>>& rows) {
+    for (const auto& row : rows) {
+        ds.Append();
+        for (size_t j = 0; j < row.size(); ++j) {
+            if (row[j]) ds.Fields()[static_cast<int>(j)].SetAsString(row[j]);
+        }
+        ds.Post();
+    }
 }
 
 }  // namespace table_file_test

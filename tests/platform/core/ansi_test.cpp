@@ -34,9 +34,9 @@ TEST(Ansi, FromUtf8WithoutAByteGivesQuestionMark) {
         {"\u0080", "?"},        // a C1 control whose byte means the euro sign
         {"\xC3"
          "a",
-         "?a"},                   // missing continuation
-        {"\xC0\xAF", "??"},       // overlong form
-        {"\xED\xA0\x80", "???"},  // encoded surrogate
+         "?a"},                  // missing continuation
+        {"\xC0\xAF", "??"},      // overlong form
+        {"\xED\xA0\x80", "???"}  // encoded surrogate
     };
     for (const auto& c : cases) EXPECT_EQ(Utf8ToAnsi(c.utf8), c.ansi) << c.utf8;
 }

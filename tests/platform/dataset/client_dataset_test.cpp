@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "dataset_test_util.h"
+#include "platform/core/ansi.h"
 
 namespace {
 
@@ -10,7 +11,7 @@ const std::string kNotEditing =
 
 // ---------------------------------------------------------------- definitions
 
-TEST(FieldDefsTest, NamesAreUniqueWithoutRegardToCase) {
+TEST(FieldDefsTest, UniqueNamesAndSizesByType) {
     TClientDataSet ds;
     DefineFields(ds, {{"Name", ftString}, {"", ftString}, {"", ftFloat}});
     TFieldDef& extra = ds.FieldDefs().AddFieldDef();
@@ -22,21 +23,18 @@ TEST(FieldDefsTest, NamesAreUniqueWithoutRegardToCase) {
     EXPECT_EQ(ds.FieldDefs().IndexOf("name"), 0);
     EXPECT_EQ(ds.FieldDefs().IndexOf("missing"), -1);
     EXPECT_THROW(ds.FieldDefs()[4], EListError);
-}
 
-TEST(FieldDefsTest, TypeResetsSizeAndNegativeSizeIsRefused) {
-    TClientDataSet ds;
-    TFieldDef& def = ds.FieldDefs().AddFieldDef();
-    def.SetDataType(ftString);
-    EXPECT_EQ(def.Size(), 20);
-    def.SetSize(7);
-    def.SetDataType(ftFloat);
-    EXPECT_EQ(def.Size(), 0);
-    def.SetSize(3);
-    def.SetDataType(ftString);
-    EXPECT_EQ(def.Size(), 20);
-    EXPECT_EQ(MessageOf<EDatabaseError>([&] { def.SetSize(-1); }), "Ungültige Feldgröße");
-    EXPECT_EQ(def.Size(), 20);
+    // Setting the type resets the size to the type's default.
+    extra.SetDataType(ftString);
+    EXPECT_EQ(extra.Size(), 20);
+    extra.SetSize(7);
+    extra.SetDataType(ftFloat);
+    EXPECT_EQ(extra.Size(), 0);
+    extra.SetSize(3);
+    extra.SetDataType(ftString);
+    EXPECT_EQ(extra.Size(), 20);
+    EXPECT_EQ(MessageOf<EDatabaseError>([&] { extra.SetSize(-1); }), "Ungültige Feldgröße");
+    EXPECT_EQ(extra.Size(), 20);
 }
 
 TEST(CreateDataSetTest, RefusalsComeInTheirOrder) {
@@ -62,8 +60,7 @@ TEST(CreateDataSetTest, RefusalsComeInTheirOrder) {
         {"unsupported type", {{"A", ftBlob}}, "Invalid field type."},
         {"empty name", {{"A", ftFloat}, {"", ftBoolean}}, "cdsQMT1: Feldname fehlt"},
         {"limits", {{longest.c_str(), ftString, 65530}, {"B", ftString, 1}}, ""},
-        {"all kinds", {{"S", ftString}, {"I", ftInteger}, {"F", ftFloat}, {"B", ftBoolean}}, ""},
-    };
+        {"all kinds", {{"S", ftString}, {"I", ftInteger}, {"F", ftFloat}, {"B", ftBoolean}}, ""}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         TClientDataSet ds;
@@ -80,47 +77,31 @@ TEST(CreateDataSetTest, RefusalsComeInTheirOrder) {
     }
 }
 
-TEST(CreateDataSetTest, OpensEmptyAndDropsEarlierRecords) {
-    auto ds = MakeDataSet({{"Name", ftString, 10}, {"Paid", ftBoolean}});
-    EXPECT_TRUE(ds->Active());
-    EXPECT_TRUE(ds->IsEmpty());
-    EXPECT_TRUE(ds->Bof());
-    EXPECT_TRUE(ds->Eof());
-    EXPECT_EQ(ds->Fields()[0].Size(), 10);
-    AppendRows(*ds, {{"a", "Wahr"}, {"b", "~"}});
-    ds->CreateDataSet();
-    EXPECT_EQ(ds->RecordCount(), 0);
-}
+// ---------------------------------------------------------------- open and close
 
-TEST(CreateDataSetTest, DefinitionsMayChangeWithoutTouchingTheOpenTable) {
-    auto ds = MakeDataSet({{"Name", ftString}, {"Amount", ftFloat}});
+TEST(OpenCloseTest, CreateOpenAndClose) {
+    TClientDataSet bare;
+    bare.SetName("cdsQMT1");
+    EXPECT_EQ(MessageOf<EDatabaseError>([&] { bare.Open(); }),
+              "cdsQMT1: Fehlender Datenprovider oder Datenpaket");
+    bare.Close();  // nothing when closed
+    EXPECT_FALSE(bare.Active());
+
+    auto ds = MakeDataSet({{"Name", ftString, 10}, {"Amount", ftFloat}});
+    EXPECT_TRUE(ds->Active() && ds->IsEmpty() && ds->Bof() && ds->Eof());
+    EXPECT_EQ(ds->Fields()[0].Size(), 10);
+    AppendRows(*ds, {{"x", "~"}});
+    ds->CreateDataSet();  // creating again drops the records
+    EXPECT_EQ(ds->RecordCount(), 0);
+
+    // Definitions may change without touching the open table.
     AppendRows(*ds, {{"a", "1"}, {"b", "2"}});
     ds->FieldDefs().Clear();
     ds->IndexDefs().Clear();
-    EXPECT_TRUE(ds->Active());
-    EXPECT_EQ(ds->Fields().Count(), 2);
-    EXPECT_EQ(Column(*ds, "Amount"), (std::vector<std::string>{"1", "2"}));
-    // Closing and opening again still shows the structure it was created with.
-    ds->Close();
-    ds->Open();
-    EXPECT_EQ(ds->Fields()[1].FieldName(), "Amount");
-    EXPECT_EQ(ds->RecordCount(), 2);
-}
+    EXPECT_EQ(Column(*ds, "Amount"), (Texts{"1", "2"}));
 
-// ---------------------------------------------------------------- open and close
-
-TEST(OpenCloseTest, OpenNeedsACreatedDataSet) {
-    TClientDataSet ds;
-    ds.SetName("cdsQMT1");
-    EXPECT_EQ(MessageOf<EDatabaseError>([&] { ds.Open(); }),
-              "cdsQMT1: Fehlender Datenprovider oder Datenpaket");
-    ds.Close();  // nothing when closed
-    EXPECT_FALSE(ds.Active());
-}
-
-TEST(OpenCloseTest, CloseKeepsRecordsAndOpenMakesNewFields) {
-    auto ds = MakeDataSet({{"Name", ftString}});
-    AppendRows(*ds, {{"a"}, {"b"}});
+    // Closing keeps the records; opening again makes new fields of the
+    // structure the table was created with.
     ds->Fields()[0].OnGetText = [](TField&, AnsiString& text, bool) { text = "hooked"; };
     ds->Last();
     ds->Close();
@@ -132,22 +113,20 @@ TEST(OpenCloseTest, CloseKeepsRecordsAndOpenMakesNewFields) {
     EXPECT_EQ(ds->RecordCount(), 2);
     EXPECT_EQ(ds->RecNo(), 1);
     EXPECT_TRUE(ds->Bof());
+    EXPECT_EQ(ds->Fields()[1].FieldName(), "Amount");
     EXPECT_EQ(ds->Fields()[0].DisplayText(), "a");  // the new field carries no hook
 }
 
 TEST(OpenCloseTest, CloseDiscardsAnInsertionAndCancelsAnEdit) {
     auto ds = MakeDataSet({{"Name", ftString}});
     AppendRows(*ds, {{"a"}});
-    ds->Append();
-    ds->Fields()[0].SetAsString("new");
-    ds->Close();
-    ds->Open();
-    EXPECT_EQ(Column(*ds, "Name"), (std::vector<std::string>{"a"}));
-    ds->Edit();
-    ds->Fields()[0].SetAsString("changed");
-    ds->Close();
-    ds->Open();
-    EXPECT_EQ(Column(*ds, "Name"), (std::vector<std::string>{"a"}));
+    for (const bool inserting : {true, false}) {
+        inserting ? ds->Append() : ds->Edit();
+        ds->Fields()[0].SetAsString("changed");
+        ds->Close();
+        ds->Open();
+        EXPECT_EQ(Column(*ds, "Name"), (Texts{"a"})) << inserting;
+    }
 }
 
 TEST(OpenCloseTest, OperationsOnAClosedDataSetRaise) {
@@ -167,12 +146,8 @@ TEST(OpenCloseTest, OperationsOnAClosedDataSetRaise) {
         {"Delete", [&] { ds->Delete(); }},
         {"CheckBrowseMode", [&] { ds->CheckBrowseMode(); }},
         {"AddIndex", [&] { ds->AddIndex("i", "Name", {}); }},
-        {"DeleteIndex", [&] { ds->DeleteIndex("i"); }},
-    };
-    for (const auto& [name, op] : ops) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(MessageOf<EDatabaseError>(op), kClosed);
-    }
+        {"DeleteIndex", [&] { ds->DeleteIndex("i"); }}};
+    for (const auto& [name, op] : ops) EXPECT_EQ(MessageOf<EDatabaseError>(op), kClosed) << name;
     EXPECT_EQ(MessageOf<EDatabaseError>([&] { ds->FieldByName("Name"); }),
               "cdsQMT1: Feld 'Name' nicht gefunden");
     EXPECT_EQ(ds->RecordCount(), 0);
@@ -183,7 +158,16 @@ TEST(OpenCloseTest, OperationsOnAClosedDataSetRaise) {
 
 TEST(EditingTest, AppendPostCancel) {
     auto ds = MakeDataSet({{"Name", ftString}});
-    AppendRows(*ds, {{"a"}, {"b"}});
+    ds->Edit();  // on an empty dataset: appends
+    EXPECT_EQ(ds->State(), dsInsert);
+    ds->Post();  // an explicit post keeps even an unchanged record
+    EXPECT_EQ(ds->RecordCount(), 1);
+    EXPECT_TRUE(ds->Fields()[0].IsNull());
+    ds->Edit();
+    ds->Fields()[0].SetAsString("a");
+    ds->Post();
+    AppendRows(*ds, {{"b"}});
+
     ds->First();
     ds->Append();
     EXPECT_EQ(ds->State(), dsInsert);
@@ -212,46 +196,30 @@ TEST(EditingTest, AppendPostCancel) {
     ds->Edit();
     ds->Fields()[0].SetAsString("A");
     ds->Post();
-    EXPECT_EQ(Column(*ds, "Name"), (std::vector<std::string>{"A", "b"}));
-}
-
-TEST(EditingTest, EditOnAnEmptyDataSetAppends) {
-    auto ds = MakeDataSet({{"Name", ftString}});
-    ds->Edit();
-    EXPECT_EQ(ds->State(), dsInsert);
-    ds->Post();  // an explicit post keeps even an unchanged record
-    EXPECT_EQ(ds->RecordCount(), 1);
-    EXPECT_TRUE(ds->Fields()[0].IsNull());
+    EXPECT_EQ(Column(*ds, "Name"), (Texts{"A", "b"}));
 }
 
 TEST(EditingTest, InsertGoesBeforeTheCurrentRecord) {
     auto ds = MakeDataSet({{"Name", ftString}});
-    AppendRows(*ds, {{"a"}, {"b"}, {"c"}});
-    ds->SetRecNo(2);
+    auto insert = [&](const char* text) {
+        ds->Insert();
+        ds->Fields()[0].SetAsString(text);
+        ds->Post();
+    };
+    insert("c");  // into an empty dataset
+    insert("a");  // before the first record
+    ds->Last();
     ds->Insert();
     EXPECT_EQ(ds->ViewPosition(), 1);
     EXPECT_EQ(ds->RecNo(), 2);
-    ds->Fields()[0].SetAsString("x");
+    ds->Fields()[0].SetAsString("b");
     ds->Post();
     EXPECT_EQ(ds->RecNo(), 2);
-    EXPECT_EQ(Column(*ds, "Name"), (std::vector<std::string>{"a", "x", "b", "c"}));
-    // Inserting into an empty dataset, then before the first record.
-    auto empty = MakeDataSet({{"Name", ftString}});
-    empty->Insert();
-    empty->Fields()[0].SetAsString("2");
-    empty->Post();
-    empty->Insert();
-    empty->Fields()[0].SetAsString("1");
-    empty->Post();
-    EXPECT_EQ(Column(*empty, "Name"), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(Column(*ds, "Name"), (Texts{"a", "b", "c"}));
 }
 
 TEST(EditingTest, MovingEndsAnEditInProgress) {
-    struct Case {
-        const char* what;
-        std::function<void(TClientDataSet&)> move;
-    };
-    const std::vector<Case> moves = {
+    const std::vector<std::pair<const char*, std::function<void(TClientDataSet&)>>> moves = {
         {"First", [](TClientDataSet& ds) { ds.First(); }},
         {"Last", [](TClientDataSet& ds) { ds.Last(); }},
         {"Next", [](TClientDataSet& ds) { ds.Next(); }},
@@ -259,38 +227,37 @@ TEST(EditingTest, MovingEndsAnEditInProgress) {
         {"SetRecNo", [](TClientDataSet& ds) { ds.SetRecNo(1); }},
         {"AddIndex",
          [](TClientDataSet& ds) {
-             ds.AddIndex("ix", "Name", {});
-             ds.DeleteIndex("ix");
+             ds.AddIndex("iy", "Name", {});
+             ds.DeleteIndex("iy");
          }},
-        {"SetIndexName", [](TClientDataSet& ds) { ds.SetIndexName("ix"); }},
-        {"CheckBrowseMode", [](TClientDataSet& ds) { ds.CheckBrowseMode(); }},
-    };
-    for (const auto& m : moves) {
-        SCOPED_TRACE(m.what);
+        {"SetIndexName",
+         [](TClientDataSet& ds) { ds.SetIndexName(ds.IndexName().empty() ? "ix" : ""); }},
+        {"CheckBrowseMode", [](TClientDataSet& ds) { ds.CheckBrowseMode(); }}};
+    for (const auto& [name, move] : moves) {
+        SCOPED_TRACE(name);
         auto ds = MakeDataSet({{"Name", ftString}});
         AppendRows(*ds, {{"b"}, {"a"}});
-        if (std::string(m.what) == "SetIndexName") ds->AddIndex("ix", "Name", {});
+        ds->AddIndex("ix", "Name", {});
 
         ds->Append();  // unchanged: dropped
-        m.move(*ds);
+        move(*ds);
         EXPECT_EQ(ds->State(), dsBrowse);
         EXPECT_EQ(ds->RecordCount(), 2);
 
-        if (std::string(m.what) == "SetIndexName") ds->SetIndexName("");
         ds->Append();  // changed: posted
         ds->Fields()[0].SetAsString("c");
-        m.move(*ds);
+        move(*ds);
         EXPECT_EQ(ds->State(), dsBrowse);
         EXPECT_EQ(ds->RecordCount(), 3);
 
-        if (std::string(m.what) == "SetIndexName") ds->SetIndexName("");
+        ds->SetIndexName("");
         ds->First();
         ds->Edit();
         ds->Fields()[0].SetAsString("z");
-        m.move(*ds);
+        move(*ds);
         EXPECT_EQ(ds->State(), dsBrowse);
         ds->SetIndexName("");
-        EXPECT_EQ(Column(*ds, "Name"), (std::vector<std::string>{"z", "a", "c"}));
+        EXPECT_EQ(Column(*ds, "Name"), (Texts{"z", "a", "c"}));
     }
 }
 
@@ -308,97 +275,76 @@ TEST(EditingTest, DeleteMakesTheNextRecordCurrent) {
     ds->Edit();
     ds->Fields()[0].SetAsString("edited");
     ds->Delete();  // deletes the edited record, changes and all
-    EXPECT_TRUE(ds->IsEmpty());
-    EXPECT_TRUE(ds->Eof());
-    EXPECT_TRUE(ds->Bof());
+    EXPECT_TRUE(ds->IsEmpty() && ds->Eof() && ds->Bof());
     EXPECT_EQ(ds->State(), dsBrowse);
     EXPECT_EQ(ds->RecNo(), 0);
 }
 
 TEST(NavigationTest, EofAndBofFollowTheMoves) {
     auto ds = MakeDataSet({{"Name", ftString}});
+    // Record number and current text, then " bof" and " eof" when set.
+    auto where = [&] {
+        return std::to_string(ds->RecNo()) + (ds->IsEmpty() ? "" : ds->Fields()[0].AsString()) +
+               (ds->Bof() ? " bof" : "") + (ds->Eof() ? " eof" : "");
+    };
     ds->First();
-    EXPECT_TRUE(ds->Bof() && ds->Eof());
+    EXPECT_EQ(where(), "0 bof eof");
     ds->Next();
-    EXPECT_TRUE(ds->Bof() && ds->Eof());
-    EXPECT_EQ(ds->RecNo(), 0);
+    EXPECT_EQ(where(), "0 bof eof");
 
     AppendRows(*ds, {{"a"}, {"b"}, {"c"}});
-    ds->First();
-    EXPECT_TRUE(ds->Bof());
-    EXPECT_FALSE(ds->Eof());
-    ds->Next();
-    ds->Next();
-    EXPECT_EQ(ds->RecNo(), 3);
-    EXPECT_FALSE(ds->Eof());
-    ds->Next();  // past the last: Eof, and still on the last
-    EXPECT_TRUE(ds->Eof());
-    EXPECT_FALSE(ds->Bof());
-    EXPECT_EQ(ds->Fields()[0].AsString(), "c");
-    EXPECT_EQ(ds->MoveBy(1), 0);
-    EXPECT_EQ(ds->MoveBy(-5), -2);
-    EXPECT_TRUE(ds->Bof());
-    EXPECT_EQ(ds->RecNo(), 1);
-    EXPECT_EQ(ds->MoveBy(5), 2);
-    EXPECT_TRUE(ds->Eof());
-    ds->Prior();
-    EXPECT_FALSE(ds->Eof());
-    EXPECT_EQ(ds->RecNo(), 2);
-    ds->Last();
-    EXPECT_TRUE(ds->Eof());
-    EXPECT_EQ(ds->RecNo(), 3);
-    ds->SetRecNo(9);  // outside: ignored
-    EXPECT_EQ(ds->RecNo(), 3);
-    ds->SetRecNo(1);
-    EXPECT_EQ(ds->Fields()[0].AsString(), "a");
+    const std::vector<std::pair<std::function<void()>, const char*>> steps = {
+        {[&] { ds->First(); }, "1a bof"},
+        {[&] { ds->Next(); }, "2b"},
+        {[&] { ds->Next(); }, "3c"},
+        {[&] { ds->Next(); }, "3c eof"},  // past the last: still on the last
+        {[&] { EXPECT_EQ(ds->MoveBy(1), 0); }, "3c eof"},
+        {[&] { EXPECT_EQ(ds->MoveBy(-5), -2); }, "1a bof"},
+        {[&] { EXPECT_EQ(ds->MoveBy(5), 2); }, "3c eof"},
+        {[&] { ds->Prior(); }, "2b"},
+        {[&] { ds->Last(); }, "3c eof"},
+        {[&] { ds->SetRecNo(9); }, "3c eof"},  // outside: ignored
+        {[&] { ds->SetRecNo(1); }, "1a"}};
+    for (size_t i = 0; i < steps.size(); ++i) {
+        steps[i].first();
+        EXPECT_EQ(where(), steps[i].second) << "step " << i;
+    }
 }
 
 // ---------------------------------------------------------------- fields
 
 TEST(FieldTest, AccessByPositionAndName) {
-    auto ds = MakeDataSet({{"Name", ftString},
-                           {"Gr\xF6\xDF"
-                            "e",
-                            ftFloat}});
+    auto ds = MakeDataSet({{"Name", ftString}, {Utf8ToAnsi("Größe").c_str(), ftFloat}});
     EXPECT_EQ(&ds->FieldByName("NAME"), &ds->Fields()[0]);
-    EXPECT_EQ(ds->FieldByName("gr\xF6\xDF"
-                              "e")
-                  .Index(),
-              1);
+    EXPECT_EQ(ds->FieldByName(Utf8ToAnsi("größe")).Index(), 1);
+    EXPECT_EQ(&ds->FieldByName(Utf8ToAnsi("GRÖßE")), &ds->Fields()[1]);
     EXPECT_EQ(MessageOf<EListError>([&] { ds->Fields()[2]; }),
               "Listenindex überschreitet das Maximum (2)");
     EXPECT_EQ(MessageOf<EListError>([&] { ds->Fields()[-1]; }),
               "Listenindex überschreitet das Maximum (-1)");
-    EXPECT_EQ(&ds->FieldByName("GR\xD6\xDF"
-                               "E"),
-              &ds->Fields()[1]);
     EXPECT_EQ(MessageOf<EDatabaseError>([&] { ds->FieldByName("Gr\xF6sse"); }),
               "cdsQMT1: Feld 'Grösse' nicht gefunden");
 }
 
 TEST(FieldTest, TextFormsOfEachKind) {
     auto ds = MakeDataSet({{"S", ftString, 5}, {"I", ftInteger}, {"F", ftFloat}, {"B", ftBoolean}});
-    struct Case {
+    const struct {
         char mark;
         const char* field;
         const char* typed;
-        const char* shown;  // "~" null
-    };
-    const std::vector<Case> cases = {
-        {',', "S", "abcdefgh", "abcde"},  // cut to the size
-        {',', "S", "", ""},               // an empty text is not null
-        {',', "S", "\xE4\xF6\xFC", "\xE4\xF6\xFC"},
-        {',', "I", "-42", "-42"},
-        {',', "I", "", "~"},
-        {',', "F", "2,5", "2,5"},
-        {'.', "F", "2.5", "2.5"},
-        {',', "F", "-1E-5", "-1E-5"},
-        {',', "F", "", "~"},
-        {',', "B", "TRUE", "Wahr"},
-        {',', "B", "falsch", "Falsch"},
-        {',', "B", "Wahr", "Wahr"},
-        {',', "B", "", "~"},
-    };
+        const char* shown;                         // "~" null
+    } cases[] = {{',', "S", "abcdefgh", "abcde"},  // cut to the size
+                 {',', "S", "", ""},               // an empty text is not null
+                 {',', "S", "\xE4\xF6\xFC", "\xE4\xF6\xFC"},
+                 {',', "I", "-42", "-42"},
+                 {',', "I", "", "~"},
+                 {',', "F", "2,5", "2,5"},
+                 {'.', "F", "2.5", "2.5"},
+                 {',', "F", "-1E-5", "-1E-5"},
+                 {',', "F", "", "~"},
+                 {',', "B", "TRUE", "Wahr"},
+                 {',', "B", "falsch", "Falsch"},
+                 {',', "B", "", "~"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.field) + " <- " + c.typed);
         DecimalMark mark(c.mark);
@@ -456,10 +402,7 @@ TEST(FieldTest, HooksServeTextAndDisplayText) {
         text = sender.IsNull() ? "" : (sender.AsBoolean() ? "true" : "false");
     };
     f.OnSetText = [](TField& sender, const AnsiString& text) {
-        if (text == "1")
-            sender.SetAsBoolean(true);
-        else
-            sender.Clear();
+        text == "1" ? sender.SetAsBoolean(true) : sender.Clear();
     };
     ds->Append();
     f.SetText("1");
@@ -475,23 +418,22 @@ TEST(NotificationTest, ListenersHearWhatHappened) {
     auto ds = MakeDataSet({{"Name", ftString}});
     std::vector<TDataEvent> events;
     const int id = ds->AddListener([&](TDataEvent e) { events.push_back(e); });
-    ds->Append();
-    EXPECT_EQ(events,
-              (std::vector<TDataEvent>{TDataEvent::StateChange, TDataEvent::DataSetChange}));
-    events.clear();
-    ds->Fields()[0].SetAsString("a");
-    EXPECT_EQ(events, (std::vector<TDataEvent>{TDataEvent::RecordChange}));
-    events.clear();
-    ds->Post();
-    EXPECT_EQ(events,
-              (std::vector<TDataEvent>{TDataEvent::StateChange, TDataEvent::DataSetChange}));
-    events.clear();
-    ds->First();
-    EXPECT_EQ(events, (std::vector<TDataEvent>{TDataEvent::Scroll}));
-    ds->RemoveListener(id);
-    events.clear();
-    ds->Close();
-    EXPECT_TRUE(events.empty());
+    using E = std::vector<TDataEvent>;
+    const std::vector<std::pair<std::function<void()>, E>> steps = {
+        {[&] { ds->Append(); }, {TDataEvent::StateChange, TDataEvent::DataSetChange}},
+        {[&] { ds->Fields()[0].SetAsString("a"); }, {TDataEvent::RecordChange}},
+        {[&] { ds->Post(); }, {TDataEvent::StateChange, TDataEvent::DataSetChange}},
+        {[&] { ds->First(); }, {TDataEvent::Scroll}},
+        {[&] {
+             ds->RemoveListener(id);
+             ds->Close();
+         },
+         {}}};
+    for (size_t i = 0; i < steps.size(); ++i) {
+        events.clear();
+        steps[i].first();
+        EXPECT_EQ(events, steps[i].second) << "step " << i;
+    }
 }
 
 }  // namespace

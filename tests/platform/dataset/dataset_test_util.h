@@ -3,14 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/core/exceptions.h"
-#include "platform/core/number_text.h"
 #include "platform/dataset/client_dataset.h"
+#include "tests/support/test_helpers.h"
+
+using Texts = std::vector<std::string>;
 
 struct FieldSpec {
     const char* name;
@@ -61,27 +61,3 @@ inline std::vector<std::string> Column(TClientDataSet& ds, const char* field) {
     }
     return values;
 }
-
-// The message of the exception that action raises; fails when it raises none.
-template <typename E = Exception>
-std::string MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const E& e) {
-        return e.Message();
-    }
-    ADD_FAILURE() << "no exception raised";
-    return {};
-}
-
-// Sets the decimal mark for one test and restores the previous one.
-class DecimalMark {
-  public:
-    explicit DecimalMark(char mark) : saved_(FormatSettings.DecimalSeparator) {
-        FormatSettings.DecimalSeparator = mark;
-    }
-    ~DecimalMark() { FormatSettings.DecimalSeparator = saved_; }
-
-  private:
-    char saved_;
-};
