@@ -14,178 +14,132 @@
 
 namespace {
 
+using Indexes = std::vector<int>;
+
 // The sort box as the main window fills it, in a shown window with another
-// control to take the focus.
+// control to take the focus; changes records the item index at each change.
 class ComboBoxTest : public ::testing::Test {
   protected:
     void SetUp() override {
         auto* layout = new QVBoxLayout(&window);
         layout->addWidget(box);
         layout->addWidget(other);
-        box->OnChange = [this] {
-            ++changes;
-            indexAtChange.push_back(box->ItemIndex());
-        };
+        box->OnChange = [this] { changes.push_back(box->ItemIndex()); };
         box->OnEnter = [this] { ++enters; };
-        Fill();
+        for (const char* s : {"[None]", "Alpha", "beta", "Beta2"}) box->AddItem(s);
+        box->SetItemIndex(0);
         window.show();
         QApplication::setActiveWindow(&window);
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     }
-    void Fill() {
-        box->ClearAll();
-        for (const char* s : {"[None]", "Alpha", "beta", "Beta2"}) box->AddItem(s);
-        box->SetItemIndex(0);
-    }
     QString Text() const { return box->lineEdit()->text(); }
     QString Selected() const { return box->lineEdit()->selectedText(); }
     void Type(const char* keys) { QTest::keyClicks(box, keys); }
+    void Refocus(Qt::FocusReason reason) {
+        other->setFocus(Qt::TabFocusReason);
+        box->setFocus(reason);
+    }
 
     QWidget window;
     TComboBox* box = new TComboBox(&window);
     QLineEdit* other = new QLineEdit(&window);
-    int changes = 0;
+    Indexes changes;
     int enters = 0;
-    std::vector<int> indexAtChange;
 };
 
-TEST_F(ComboBoxTest, FillingAndSettingFromCodeRaiseNoChange) {
-    EXPECT_EQ(box->Style(), csDropDown);
+TEST_F(ComboBoxTest, SettingFromCodeRaisesNoChange) {
     EXPECT_TRUE(box->isEditable());
-    EXPECT_EQ(box->ItemCount(), 4);
-    EXPECT_EQ(box->ItemIndex(), 0);
     EXPECT_EQ(Text(), "[None]");
     box->SetItemIndex(2);
     EXPECT_EQ(Text(), "beta");
     box->SetItemIndex(7);
     EXPECT_EQ(box->ItemIndex(), -1);
     EXPECT_EQ(Text(), "");
-    EXPECT_EQ(changes, 0);
-
-    // Adding entries to an empty box selects none of them.
     box->ClearAll();
-    box->AddItem("[None]");
+    box->AddItem("[None]");  // adding to an empty box selects nothing
     EXPECT_EQ(box->ItemIndex(), -1);
     EXPECT_EQ(Text(), "");
-    EXPECT_EQ(changes, 0);
+    EXPECT_TRUE(changes.empty());
 }
 
 TEST_F(ComboBoxTest, TypingCompletesToTheFirstEntryThatBeginsWithTheText) {
     box->lineEdit()->clear();
     Type("b");
     EXPECT_EQ(Text(), "beta");
-    EXPECT_EQ(Selected(), "eta") << "the completed rest is selected";
+    EXPECT_EQ(Selected(), "eta");  // the completed rest is selected
     EXPECT_EQ(box->ItemIndex(), 2);
-    EXPECT_EQ(changes, 1);
-
     Type("e");  // the same entry, the same text: no change
-    EXPECT_EQ(Text(), "beta");
     EXPECT_EQ(Selected(), "ta");
-    EXPECT_EQ(changes, 1);
-
+    EXPECT_EQ(changes, Indexes{2});
     Type("ta2");  // "beta" is typed out, then "beta2" leads to "Beta2"
     EXPECT_EQ(Text(), "beta2");
-    EXPECT_EQ(box->ItemIndex(), 3);
-    EXPECT_EQ(indexAtChange.back(), 3);
+    EXPECT_EQ(changes, (Indexes{2, 3}));
 
-    box->SetItemIndex(0);  // from code: replaces the typed text, silently
-    EXPECT_EQ(Text(), "[None]");
-    EXPECT_EQ(indexAtChange.size(), 2u);
-}
-
-TEST_F(ComboBoxTest, TypedCaseIsKeptAndTheRestComesFromTheEntry) {
     box->lineEdit()->clear();
-    Type("AL");
+    Type("AL");  // the typed case is kept, the rest comes from the entry
     EXPECT_EQ(Text(), "ALpha");
-    EXPECT_EQ(box->ItemIndex(), 1);
-    // Leaving the box keeps the typed text and raises nothing.
-    other->setFocus(Qt::TabFocusReason);
+    other->setFocus(Qt::TabFocusReason);  // leaving keeps the text and raises nothing
     EXPECT_EQ(Text(), "ALpha");
-    EXPECT_EQ(box->ItemIndex(), 1);
-    EXPECT_EQ(indexAtChange, std::vector<int>({1}));
-}
+    EXPECT_EQ(changes, (Indexes{2, 3, 1}));
 
-TEST_F(ComboBoxTest, BackspaceAfterACompletionSelectsNoEntry) {
     box->lineEdit()->clear();
+    changes.clear();
     Type("b");
-    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClick(box, Qt::Key_Backspace);  // takes the completion away: no entry
     EXPECT_EQ(Text(), "b");
-    EXPECT_EQ(box->ItemIndex(), -1);
-    EXPECT_EQ(indexAtChange, std::vector<int>({2, -1}));
-
     QTest::keyClick(box, Qt::Key_Backspace);  // deleting never completes
     EXPECT_EQ(Text(), "");
-    EXPECT_EQ(box->ItemIndex(), -1);
-    EXPECT_EQ(changes, 3);
+    EXPECT_EQ(changes, (Indexes{2, -1, -1}));
 }
 
-TEST_F(ComboBoxTest, TextThatNamesNoEntry) {
-    box->lineEdit()->setText("[None]");
+TEST_F(ComboBoxTest, TextThatNamesNoEntryOrIsTypedInTheMiddle) {
     box->lineEdit()->setCursorPosition(6);
-    changes = 0;
-    indexAtChange.clear();
     Type("x");
     EXPECT_EQ(Text(), "[None]x");
-    EXPECT_EQ(box->ItemIndex(), -1);
-    EXPECT_EQ(indexAtChange, std::vector<int>({-1}));
-    // Typing in the middle does not complete.
+    EXPECT_EQ(changes, Indexes{-1});
     box->lineEdit()->setText("eta");
     box->lineEdit()->setCursorPosition(0);
-    Type("b");
+    Type("b");  // does not complete, but names an entry
     EXPECT_EQ(Text(), "beta");
     EXPECT_EQ(Selected(), "");
-    EXPECT_EQ(box->ItemIndex(), 2) << "the text names an entry";
+    EXPECT_EQ(box->ItemIndex(), 2);
 }
 
 TEST_F(ComboBoxTest, PickingFromTheListRaisesChangeEveryTime) {
     QTest::keyClick(box, Qt::Key_Down);
-    EXPECT_EQ(box->ItemIndex(), 1);
     EXPECT_EQ(Text(), "Alpha");
-    EXPECT_EQ(changes, 1);
-
     box->showPopup();
     QAbstractItemView* view = box->view();
     const QRect rect = view->visualRect(view->model()->index(2, 0));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
-    EXPECT_EQ(box->ItemIndex(), 2);
     EXPECT_EQ(Text(), "beta");
-    EXPECT_EQ(indexAtChange, std::vector<int>({1, 2}));
+    EXPECT_EQ(changes, (Indexes{1, 2}));
+
+    box->SetStyle(csDropDownList);  // takes no text, picks all the same
+    EXPECT_FALSE(box->isEditable());
+    EXPECT_EQ(box->ItemIndex(), 2);
+    QTest::keyClick(box, Qt::Key_Up);
+    EXPECT_EQ(changes, (Indexes{1, 2, 1}));
 }
 
 TEST_F(ComboBoxTest, EnterRunsOnEveryFocusFromAnotherControl) {
-    other->setFocus(Qt::TabFocusReason);
+    Refocus(Qt::TabFocusReason);
     enters = 0;
-    box->setFocus(Qt::TabFocusReason);
-    EXPECT_EQ(enters, 1);
-    other->setFocus(Qt::TabFocusReason);
-    box->setFocus(Qt::MouseFocusReason);
-    EXPECT_EQ(enters, 2);
-
+    Refocus(Qt::TabFocusReason);
+    Refocus(Qt::MouseFocusReason);
     box->SetStyle(csDropDownList);
-    other->setFocus(Qt::TabFocusReason);
-    box->setFocus(Qt::TabFocusReason);
+    Refocus(Qt::TabFocusReason);
     EXPECT_EQ(enters, 3);
 }
 
-TEST_F(ComboBoxTest, DropDownListTakesNoText) {
-    box->SetStyle(csDropDownList);
-    EXPECT_FALSE(box->isEditable());
-    EXPECT_EQ(box->ItemIndex(), 0);
-    box->SetItemIndex(2);
-    EXPECT_EQ(changes, 0);
-    QTest::keyClick(box, Qt::Key_Up);
-    EXPECT_EQ(box->ItemIndex(), 1);
-    EXPECT_EQ(indexAtChange, std::vector<int>({1}));
-}
-
 TEST_F(ComboBoxTest, AFailingHandlerIsShown) {
-    std::vector<QString> errors;
+    QStringList errors;
     auto saved = Application->SetErrorBoxHandler(
-        [&](const QString&, const QString& text) { errors.push_back(text); });
+        [&](const QString&, const QString& text) { errors << text; });
     box->OnChange = [] { throw Exception("Index 'x' nicht gefunden"); };
     QTest::keyClick(box, Qt::Key_Down);
     Application->SetErrorBoxHandler(saved);
-    EXPECT_EQ(errors, std::vector<QString>({"Index 'x' nicht gefunden."}));
+    EXPECT_EQ(errors, QStringList{"Index 'x' nicht gefunden."});
     EXPECT_EQ(box->ItemIndex(), 1);
 }
 

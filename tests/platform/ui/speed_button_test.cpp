@@ -12,120 +12,90 @@
 
 namespace {
 
-// sbDirAsc and sbDirDesc as the main window has them, a button of another
-// group, a plain one, and a button of group 1 on another parent.
-struct Buttons {
-    QWidget form;
-    QWidget otherPanel;
-    TSpeedButton* asc = new TSpeedButton(&form);
-    TSpeedButton* desc = new TSpeedButton(&form);
-    TSpeedButton* other = new TSpeedButton(&form);
-    TSpeedButton* plain = new TSpeedButton(&form);
-    TSpeedButton* elsewhere = new TSpeedButton(&otherPanel);
-    std::vector<std::string> clicks;
-
-    Buttons() {
-        asc->SetGroupIndex(1);
-        desc->SetGroupIndex(1);
-        other->SetGroupIndex(2);
-        elsewhere->SetGroupIndex(1);
-        for (auto [b, name] : {std::pair{asc, "asc"},
-                               {desc, "desc"},
-                               {other, "other"},
-                               {plain, "plain"},
-                               {elsewhere, "elsewhere"}}) {
-            b->OnClick = [this, name = std::string(name)] { clicks.push_back(name); };
+// sbDirAsc and sbDirDesc as the main window has them (group 1, asc down), a
+// down button of group 2, a plain one, and a down button of group 1 on
+// another parent; clicks records the handlers run.
+class SpeedButtonTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const int groups[] = {1, 1, 2, 0, 1};
+        for (int i = 0; i < 5; ++i) {
+            auto* b = new TSpeedButton(i == 4 ? &otherPanel : &form);
+            b->SetGroupIndex(groups[i]);
+            b->OnClick = [this, i] { clicks += "adopx"[i]; };
             b->resize(20, 20);
+            b->SetDown(i != 1);
+            buttons[i] = b;
         }
-        asc->SetDown(true);
-        other->SetDown(true);
-        elsewhere->SetDown(true);
     }
     std::string DownState() const {
         std::string s;
-        for (auto* b : {asc, desc, other, plain, elsewhere}) s += b->Down() ? '1' : '0';
+        for (auto* b : buttons) s += b->Down() ? '1' : '0';
         return s;
     }
+
+    QWidget form, otherPanel;
+    TSpeedButton* buttons[5];
+    TSpeedButton *&asc = buttons[0], *&desc = buttons[1], *&plain = buttons[3];
+    std::string clicks;
 };
 
-TEST(SpeedButton, ClickPutsTheButtonDownAndReleasesItsGroupOnly) {
-    Buttons b;
-    EXPECT_EQ(b.DownState(), "10101");
-    b.desc->Click();
-    EXPECT_EQ(b.DownState(), "01101");
-    EXPECT_EQ(b.clicks, std::vector<std::string>{"desc"});
-    b.desc->Click();  // already down: stays down, the handler runs again
-    EXPECT_EQ(b.DownState(), "01101");
-    EXPECT_EQ(b.clicks.size(), 2u);
-    b.asc->Click();
-    EXPECT_EQ(b.DownState(), "10101");
+TEST_F(SpeedButtonTest, ClickPutsTheButtonDownAndReleasesItsGroupOnly) {
+    EXPECT_EQ(DownState(), "10101");  // a plain button is never down
+    desc->Click();
+    EXPECT_EQ(DownState(), "01101");
+    desc->Click();  // already down: stays down, the handler runs again
+    asc->Click();
+    EXPECT_EQ(DownState(), "10101");
+    plain->Click();
+    EXPECT_EQ(clicks, "ddap");
+
+    desc->SetDown(true);   // from code: no handler
+    desc->SetDown(false);  // a group button is released only by another one
+    EXPECT_EQ(DownState(), "01101");
+    EXPECT_EQ(clicks, "ddap");
 }
 
-TEST(SpeedButton, SetDownFromCodeRunsNoHandler) {
-    Buttons b;
-    b.desc->SetDown(true);
-    EXPECT_EQ(b.DownState(), "01101");
-    b.desc->SetDown(false);  // a group button is released only by another one
-    EXPECT_TRUE(b.desc->Down());
-    b.plain->SetDown(true);  // a plain button is never down
-    EXPECT_FALSE(b.plain->Down());
-    EXPECT_TRUE(b.clicks.empty());
-    b.plain->Click();  // but its click runs the handler
-    EXPECT_EQ(b.clicks, std::vector<std::string>{"plain"});
-    EXPECT_EQ(b.DownState(), "01101");
-}
-
-TEST(SpeedButton, MouseClicksAndDisabledButtons) {
-    Buttons b;
-    b.form.show();
-    QTest::mouseClick(b.desc, Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(b.clicks, std::vector<std::string>{"desc"});
-    EXPECT_TRUE(b.desc->Down());
-
+TEST_F(SpeedButtonTest, MouseClicksAndDisabledButtons) {
+    form.show();
+    QTest::mouseClick(desc, Qt::LeftButton, {}, QPoint(5, 5));
     // Pressed inside, released outside: no click.
-    QTest::mousePress(b.asc, Qt::LeftButton, {}, QPoint(5, 5));
-    QTest::mouseRelease(b.asc, Qt::LeftButton, {}, QPoint(50, 50));
-    EXPECT_EQ(b.clicks.size(), 1u);
-    EXPECT_TRUE(b.desc->Down());
-
-    b.asc->setEnabled(false);
-    b.asc->Click();
-    QTest::mouseClick(b.asc, Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(b.clicks.size(), 1u);
-    EXPECT_FALSE(b.asc->Down());
-    EXPECT_EQ(b.asc->focusPolicy(), Qt::NoFocus);
+    QTest::mousePress(asc, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(asc, Qt::LeftButton, {}, QPoint(50, 50));
+    asc->setEnabled(false);
+    asc->Click();
+    QTest::mouseClick(asc, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(clicks, "d");
+    EXPECT_EQ(DownState(), "01101");
+    EXPECT_EQ(asc->focusPolicy(), Qt::NoFocus);
 }
 
-TEST(SpeedButton, AFailingHandlerIsShownAndTheButtonStaysDown) {
-    std::vector<QString> errors;
+TEST_F(SpeedButtonTest, AFailingHandlerIsShownAndTheButtonStaysDown) {
+    QStringList errors;
     auto saved = Application->SetErrorBoxHandler(
-        [&](const QString&, const QString& text) { errors.push_back(text); });
-    Buttons b;
-    b.desc->OnClick = [] {
+        [&](const QString&, const QString& text) { errors << text; });
+    desc->OnClick = [] {
         throw EDatabaseError("cdsQMT1: Operation bei geschlossener Datenmenge nicht ausführbar");
     };
-    EXPECT_NO_THROW(b.desc->Click());
+    EXPECT_NO_THROW(desc->Click());
     Application->SetErrorBoxHandler(saved);
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_TRUE(errors[0].endsWith(QString::fromUtf8("ausführbar.")));
-    EXPECT_TRUE(b.desc->Down());
+    EXPECT_EQ(errors, QStringList{QString::fromUtf8(
+                          "cdsQMT1: Operation bei geschlossener Datenmenge nicht ausführbar.")});
+    EXPECT_TRUE(desc->Down());
 }
 
-QPixmap Filled(Qt::GlobalColor color) {
-    QPixmap p(16, 16);
-    p.fill(color);
-    return p;
-}
-
-TEST(SpeedButton, DrawsTheGlyphOfItsState) {
-    QWidget form;
-    auto* button = new TSpeedButton(&form);
-    button->resize(24, 24);
-    button->SetGlyph(Filled(Qt::red), Filled(Qt::blue));
-    EXPECT_EQ(button->iconSize(), QSize(16, 16));
-    auto centre = [&] { return button->grab().toImage().pixelColor(12, 12); };
+TEST_F(SpeedButtonTest, DrawsTheGlyphOfItsState) {
+    auto filled = [](Qt::GlobalColor color) {
+        QPixmap p(16, 16);
+        p.fill(color);
+        return p;
+    };
+    plain->resize(24, 24);
+    plain->SetGlyph(filled(Qt::red), filled(Qt::blue));
+    EXPECT_EQ(plain->iconSize(), QSize(16, 16));
+    auto centre = [&] { return plain->grab().toImage().pixelColor(12, 12); };
     EXPECT_EQ(centre(), QColor(Qt::red));
-    button->setEnabled(false);
+    plain->setEnabled(false);
     EXPECT_EQ(centre(), QColor(Qt::blue));
 }
 
