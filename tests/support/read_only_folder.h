@@ -12,7 +12,7 @@
 #include <string>
 
 class ReadOnlyFolder {
-public:
+  public:
     explicit ReadOnlyFolder(std::string path) : path_(std::move(path)) {
         ::chmod(path_.c_str(), 0555);
         SetImmutable(true);
@@ -33,7 +33,7 @@ public:
     ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
     bool Blocks() const { return blocks_; }
 
-private:
+  private:
     void SetImmutable(bool on) {
         const int fd = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY);
         if (fd < 0) return;
