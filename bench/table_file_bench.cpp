@@ -21,12 +21,14 @@
 #include <memory>
 #include <string>
 
+#include "bench/bench_table.h"
 #include "platform/core/show_message.h"
 #include "table_file/sy_db.h"
 
 namespace {
 
-constexpr int kRecords = 1000000;
+using bench_table::FillTable;
+using bench_table::kRecords;
 
 std::string BenchDir() {
     static const std::string dir = [] {
@@ -40,43 +42,6 @@ std::string BenchDir() {
 
 std::string SourcePath() {
     return BenchDir() + "/big.qmt";
-}
-
-void FillTable(TClientDataSet& ds) {
-    const struct {
-        const char* name;
-        TFieldType type;
-        int size;
-    } cols[] = {{"Title", ftString, 64}, {"City", ftString, 64}, {"Count", ftFloat, 0},
-                {"Price", ftFloat, 0},   {"Paid", ftBoolean, 0}, {"Rare", ftFloat, 0}};
-    for (const auto& c : cols) {
-        TFieldDef& d = ds.FieldDefs().AddFieldDef();
-        d.SetName(c.name);
-        d.SetDataType(c.type);
-        if (c.size) d.SetSize(c.size);
-    }
-    ds.CreateDataSet();
-    const char* cities[] = {"M\xfcnchen", "K\xf6ln", "D\xfcsseldorf", "G\xf6ttingen",
-                            "Stra\xdf"
-                            "e \xc4hren"};
-    std::string title;
-    std::string city;
-    for (int r = 0; r < kRecords; ++r) {
-        ds.Append();
-        title = "Item \"";
-        title += std::to_string(r);
-        title += "\" at C:\\data\\x ";
-        ds.Fields()[0].SetAsString(title);
-        city = cities[r % 5];
-        city += " Nr. ";
-        city += std::to_string(r % 997);
-        ds.Fields()[1].SetAsString(city);
-        ds.Fields()[2].SetAsFloat(r * 7 % 100000);
-        ds.Fields()[3].SetAsFloat((r % 100003) / 64.0 + 0.125);
-        ds.Fields()[4].SetAsBoolean(r % 3 == 0);
-        if (r % 10 == 0) ds.Fields()[5].SetAsFloat(r / 10);
-        ds.Post();
-    }
 }
 
 // Writes the table once for the whole run.

@@ -52,6 +52,19 @@ class TBusyCursor {
     TBusyCursor& operator=(const TBusyCursor&) = delete;
 };
 
+// Keeps the grid and the navigator from following the writer's walk over
+// every record; they catch up once when it is done.
+class TControlsDisabled {
+public:
+    explicit TControlsDisabled(TClientDataSet& ds) : ds_(ds) { ds_.DisableControls(); }
+    ~TControlsDisabled() { ds_.EnableControls(); }
+    TControlsDisabled(const TControlsDisabled&) = delete;
+    TControlsDisabled& operator=(const TControlsDisabled&) = delete;
+
+private:
+    TClientDataSet& ds_;
+};
+
 // The table dialogs hand their column lists over in the cells of sgFields.
 [[maybe_unused]] TStringGrid& CellsOf(TStringGridView* view) {
     return view->Grid();
@@ -457,6 +470,7 @@ void TMainForm::FileSave() {
     bool saved;
     {
         TBusyCursor busy;
+        TControlsDisabled quiet(*ActiveTable);
         saved = SaveTableFile(PathBytes(CurrentFileName), '"', *ActiveTable);
     }
     if (saved)
@@ -482,6 +496,7 @@ void TMainForm::FileSaveAs() {
     bool saved;
     {
         TBusyCursor busy;
+        TControlsDisabled quiet(*ActiveTable);
         saved = SaveTableFile(PathBytes(path), '"', *ActiveTable);
     }
     if (saved) {
@@ -574,10 +589,12 @@ void TMainForm::Restructure(TClientDataSet& source, TClientDataSet& target) {
         while (row < cells.RowCount() && cells.Cells(0, row) != name) ++row;
         if (row >= cells.RowCount()) continue;  // dropped with its values
 
-        // The first carried column makes the empty records that every column fills.
+        // The first carried column makes the empty records that every column
+        // fills. They are all alike, so appending them gives the same table as
+        // inserting each at the current position, without moving the others.
         if (target.RecordCount() < source.RecordCount()) {
             for (int k = source.RecordCount(); k > 0; --k) {
-                target.Insert();
+                target.Append();
                 target.Post();
             }
         }

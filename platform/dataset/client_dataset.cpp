@@ -878,10 +878,20 @@ void TClientDataSet::SetState(TDataSetState state) {
 }
 
 void TClientDataSet::Notify(TDataEvent e) {
+    if (disableCount_ > 0) {
+        changedWhileDisabled_ = true;
+        return;
+    }
     for (size_t i = 0; i < listeners_.size(); ++i) {
         Listener listener = listeners_[i].second;  // a listener may add or remove listeners
         listener(e);
     }
+}
+
+void TClientDataSet::EnableControls() {
+    if (disableCount_ == 0 || --disableCount_ > 0 || !changedWhileDisabled_) return;
+    changedWhileDisabled_ = false;
+    Notify(TDataEvent::DataSetChange);
 }
 
 int TClientDataSet::AddListener(Listener listener) {

@@ -305,6 +305,12 @@ class TClientDataSet {
     using Listener = std::function<void(TDataEvent)>;
     int AddListener(Listener listener);
     void RemoveListener(int id);
+    // While controls are disabled (calls nest) no notification goes out, so a
+    // walk over every record costs the controls nothing; enabling them again
+    // sends one DataSetChange when anything happened meanwhile.
+    void DisableControls() { ++disableCount_; }
+    void EnableControls();
+    bool ControlsDisabled() const { return disableCount_ > 0; }
 
     struct Impl;  // storage and view, defined in client_dataset.cpp
 
@@ -335,4 +341,6 @@ class TClientDataSet {
     std::unique_ptr<Impl> impl_;
     std::vector<std::pair<int, Listener>> listeners_;
     int nextListenerId_ = 1;
+    int disableCount_ = 0;
+    bool changedWhileDisabled_ = false;
 };

@@ -424,6 +424,21 @@ TEST(NotificationTest, ListenersHearWhatHappened) {
         {[&] { ds->Fields()[0].SetAsString("a"); }, {TDataEvent::RecordChange}},
         {[&] { ds->Post(); }, {TDataEvent::StateChange, TDataEvent::DataSetChange}},
         {[&] { ds->First(); }, {TDataEvent::Scroll}},
+        // Disabled controls hear nothing until the outermost enabling, then one change.
+        {[&] {
+             ds->DisableControls();
+             ds->DisableControls();
+             ds->Append();
+             ds->Post();
+             ds->EnableControls();
+         },
+         {}},
+        {[&] { ds->EnableControls(); }, {TDataEvent::DataSetChange}},
+        {[&] {
+             ds->DisableControls();
+             ds->EnableControls();
+         },
+         {}},
         {[&] {
              ds->RemoveListener(id);
              ds->Close();
