@@ -465,19 +465,7 @@ void TMainForm::FileSave() {
         FileSaveAs();
         return;
     }
-    TakeTypedText();
-    dbgQMT->setVisible(false);
-    bool saved;
-    {
-        TBusyCursor busy;
-        TControlsDisabled quiet(*ActiveTable);
-        saved = SaveTableFile(PathBytes(CurrentFileName), '"', *ActiveTable);
-    }
-    if (saved)
-        ActiveTable->Open();
-    else
-        ShowMessage(Msg::SaveFileError + CurrentFileName.toStdString());
-    dbgQMT->setVisible(true);
+    WriteActiveTable(CurrentFileName);
 }
 
 void TMainForm::FileSaveAs() {
@@ -491,6 +479,14 @@ void TMainForm::FileSaveAs() {
             QString::fromStdString(FormatMessage(Msg::ReplaceFileQuestion, {path.toStdString()})),
             this))
         return;
+    if (!WriteActiveTable(path)) return;
+    CurrentFileName = path;
+    sbSave->setEnabled(true);
+    FileSaveItem->setEnabled(true);
+    setWindowTitle(CurrentFileName + " - " + MainCaption);
+}
+
+bool TMainForm::WriteActiveTable(const QString& path) {
     TakeTypedText();
     dbgQMT->setVisible(false);
     bool saved;
@@ -499,16 +495,12 @@ void TMainForm::FileSaveAs() {
         TControlsDisabled quiet(*ActiveTable);
         saved = SaveTableFile(PathBytes(path), '"', *ActiveTable);
     }
-    if (saved) {
+    if (saved)
         ActiveTable->Open();
-        CurrentFileName = path;
-        sbSave->setEnabled(true);
-        FileSaveItem->setEnabled(true);
-        setWindowTitle(CurrentFileName + " - " + MainCaption);
-    } else {
+    else
         ShowMessage(Msg::SaveFileError + path.toStdString());
-    }
     dbgQMT->setVisible(true);
+    return saved;
 }
 
 void TMainForm::FilePrint() {

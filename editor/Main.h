@@ -140,6 +140,9 @@ class TMainForm : public QMainWindow {
     // Hands text typed into the grid's open cell to the field, as posting a
     // record from the grid does, before a command walks or re-sorts the table.
     void TakeTypedText();
+    // Writes ActiveTable to path with the grid hidden meanwhile; afterwards
+    // opens the table again, or shows the save error. True when written.
+    bool WriteActiveTable(const QString& path);
     // Fills the sort box with the no-sort entry and the field names and hooks
     // every field's text to this window.
     void RefillSortBox();

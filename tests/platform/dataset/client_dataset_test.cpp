@@ -42,7 +42,7 @@ TEST(CreateDataSetTest, RefusalsComeInTheirOrder) {
     const std::string longest(31, 'y');
     struct Case {
         const char* what;
-        std::vector<FieldSpec> specs;
+        std::vector<FieldDecl> columns;
         std::string message;  // empty: created
     };
     const std::vector<Case> cases = {
@@ -65,11 +65,11 @@ TEST(CreateDataSetTest, RefusalsComeInTheirOrder) {
         SCOPED_TRACE(c.what);
         TClientDataSet ds;
         ds.SetName("cdsQMT1");
-        DefineFields(ds, c.specs);
+        DefineFields(ds, c.columns);
         if (c.message.empty()) {
             ds.CreateDataSet();
             EXPECT_EQ(ds.State(), dsBrowse);
-            EXPECT_EQ(ds.Fields().Count(), static_cast<int>(c.specs.size()));
+            EXPECT_EQ(ds.Fields().Count(), static_cast<int>(c.columns.size()));
         } else {
             EXPECT_EQ(MessageOf<EDatabaseError>([&] { ds.CreateDataSet(); }), c.message);
             EXPECT_FALSE(ds.Active());

@@ -12,25 +12,25 @@
 
 using Texts = std::vector<std::string>;
 
-struct FieldSpec {
+struct FieldDecl {
     const char* name;
     TFieldType type;
     int size = -1;  // -1: the type's default
 };
 
-inline void DefineFields(TClientDataSet& ds, const std::vector<FieldSpec>& specs) {
-    for (const auto& spec : specs) {
+inline void DefineFields(TClientDataSet& ds, const std::vector<FieldDecl>& columns) {
+    for (const auto& column : columns) {
         TFieldDef& def = ds.FieldDefs().AddFieldDef();
-        def.SetName(spec.name);
-        def.SetDataType(spec.type);
-        if (spec.size >= 0) def.SetSize(spec.size);
+        def.SetName(column.name);
+        def.SetDataType(column.type);
+        if (column.size >= 0) def.SetSize(column.size);
     }
 }
 
-inline std::unique_ptr<TClientDataSet> MakeDataSet(const std::vector<FieldSpec>& specs) {
+inline std::unique_ptr<TClientDataSet> MakeDataSet(const std::vector<FieldDecl>& columns) {
     auto ds = std::make_unique<TClientDataSet>();
     ds->SetName("cdsQMT1");
-    DefineFields(*ds, specs);
+    DefineFields(*ds, columns);
     ds->CreateDataSet();
     return ds;
 }
