@@ -55,13 +55,13 @@ class TBusyCursor {
 // Keeps the grid and the navigator from following the writer's walk over
 // every record; they catch up once when it is done.
 class TControlsDisabled {
-public:
+  public:
     explicit TControlsDisabled(TClientDataSet& ds) : ds_(ds) { ds_.DisableControls(); }
     ~TControlsDisabled() { ds_.EnableControls(); }
     TControlsDisabled(const TControlsDisabled&) = delete;
     TControlsDisabled& operator=(const TControlsDisabled&) = delete;
 
-private:
+  private:
     TClientDataSet& ds_;
 };
 
