@@ -163,8 +163,10 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     if (::stat(target.c_str(), &st) == 0) {
         exists = true;
         if (S_ISDIR(st.st_mode)) RaiseCreate(path, EISDIR);
-        // A file the user may not write stays as it is, as creating it over would fail.
+        // A file the user may not write stays as it is, as creating it over would
+        // fail; so does a read-only file (no write bit at all), also for the superuser.
         if (::access(target.c_str(), W_OK) != 0) RaiseCreate(path, errno);
+        if ((st.st_mode & 0222) == 0) RaiseCreate(path, EACCES);
     }
 
     const size_t slash = target.rfind('/');

@@ -89,6 +89,9 @@ TEST(StringList, SaveWhereNoFileCanBeCreatedRaisesAndLeavesTheFolder) {
 
     const std::string file = dir.File("t.qmt");
     WriteBytes(file, "old bytes\r\n");
+    ::chmod(file.c_str(), 0444);  // a read-only file stays, for every user
+    EXPECT_THROW(WriteFileAtomically(file, "new"), EFCreateError) << "a read-only file";
+    ::chmod(file.c_str(), 0644);
     {
         ReadOnlyFolder readOnly(dir.Path().string());
         if (!readOnly.Blocks()) GTEST_SKIP() << "this file system cannot make a folder read-only";
