@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -12,6 +14,8 @@
 #include <QPixmap>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScreen>
+#include <algorithm>
 
 #include "editor/data_module.h"
 #include "editor/edit_table.h"
@@ -212,6 +216,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
         {HelpAboutItem, "Programminformationen anzeigen"},
     };
     for (const auto& [action, hint] : actionHints) SetActionHint(action, QString::fromUtf8(hint));
+    RouteMenuHints(MainMenu);
+    // The File menu carries the shortcut Ctrl+F; it runs no command.
+    ui_->FileMenu->menuAction()->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
 
     // Glyphs.
     LoadGlyph(sbNew, ":/glyphs/sbNew.png");
@@ -273,7 +280,16 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     OpenDialogExecute = [this](QString& fileName) { return RunOpenDialog(fileName); };
     SaveDialogExecute = [this](QString& fileName) { return RunSaveDialog(fileName); };
 
+    SetFormFont(this, "MS Sans Serif", 11);
     resize(780, 580);
+    // The designed place, moved back onto the screen where the screen is smaller.
+    QPoint place(743, 273);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        place.setX(std::max(area.left(), std::min(place.x(), area.right() + 1 - width())));
+        place.setY(std::max(area.top(), std::min(place.y(), area.bottom() + 1 - height())));
+    }
+    move(place);
     FormCreate();
 }
 

@@ -2,7 +2,9 @@
 
 #include <QPainter>
 #include <QPolygonF>
+#include <QScreen>
 #include <QShowEvent>
+#include <algorithm>
 
 #include "editor/Main.h"
 #include "editor/field_grid_editing.h"
@@ -94,6 +96,7 @@ TfmEditTable::TfmEditTable(QWidget* parent) : QDialog(parent), ui_(new Ui::TfmEd
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(367, 321);
+    SetFormFont(this, "MS Sans Serif", 11);
     sbRowUp = ui_->sbRowUp;
     sbRowInsert = ui_->sbRowInsert;
     sbRowDelete = ui_->sbRowDelete;
@@ -151,6 +154,20 @@ TfmEditTable::TfmEditTable(QWidget* parent) : QDialog(parent), ui_(new Ui::TfmEd
 TfmEditTable::~TfmEditTable() = default;
 
 int TfmEditTable::ShowModal() {
+    // Every showing is centred on the main window, kept off the screen's top
+    // and left edges.
+    if (MainForm != nullptr) {
+        const QRect main = MainForm->frameGeometry();
+        const QSize own = frameGeometry().size();
+        QPoint place(main.x() + (main.width() - own.width()) / 2,
+                     main.y() + (main.height() - own.height()) / 2);
+        if (const QScreen* screen = MainForm->screen()) {
+            const QRect area = screen->availableGeometry();
+            place.setX(std::max(place.x(), area.left()));
+            place.setY(std::max(place.y(), area.top()));
+        }
+        move(place);
+    }
     return exec();
 }
 

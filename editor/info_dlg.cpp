@@ -1,5 +1,6 @@
 #include "editor/info_dlg.h"
 
+#include "platform/ui/application.h"
 #include "ui_info_dlg.h"
 
 TAboutBox* AboutBox = nullptr;
@@ -17,6 +18,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(298, 213);
+    SetFormFont(this, "MS Sans Serif", 11);
     // OK closes the box with the modal result 1.
     connect(OKButton, &QPushButton::clicked, this, [this] { done(1); });
 }

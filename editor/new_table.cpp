@@ -21,6 +21,7 @@ TfmNewTable::TfmNewTable(QWidget* parent) : QDialog(parent), ui_(new Ui::TfmNewT
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(335, 403);
+    SetFormFont(this, "MS Sans Serif", 11);
     Panel1 = ui_->Panel1;
     sgFields = ui_->sgFields;
     udFieldCount = ui_->udFieldCount;

@@ -3,6 +3,9 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFont>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVariant>
@@ -192,4 +195,28 @@ void SetActionHint(QAction* action, const QString& hint) {
             }
         });
     }
+}
+
+void RouteMenuHints(QMenuBar* menuBar) {
+    if (menuBar == nullptr) return;
+    auto highlighted = [](QAction* action) {
+        if (Application != nullptr && action != nullptr)
+            Application->SetHint(GetLongHint(action->property(kHintProperty).toString()));
+    };
+    QObject::connect(menuBar, &QMenuBar::hovered, menuBar, highlighted);
+    for (QAction* top : menuBar->actions()) {
+        QMenu* menu = top->menu();
+        if (menu == nullptr) continue;
+        QObject::connect(menu, &QMenu::hovered, menu, highlighted);
+        QObject::connect(menu, &QMenu::aboutToHide, menu, [] {
+            if (Application != nullptr) Application->SetHint(QString());
+        });
+    }
+}
+
+void SetFormFont(QWidget* form, const QString& family, int pixelHeight) {
+    if (form == nullptr) return;
+    QFont font(family);
+    font.setPixelSize(pixelHeight);
+    form->setFont(font);
 }

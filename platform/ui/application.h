@@ -9,6 +9,7 @@
 #include <string>
 
 class QAction;
+class QMenuBar;
 class QWidget;
 
 class TApplication : public QObject {
@@ -69,3 +70,12 @@ QString HintOf(const QWidget* widget);
 // A menu item's hint: its status tip, and Application->SetHint(long part)
 // while the item is highlighted.
 void SetActionHint(QAction* action, const QString& hint);
+// Routes a menu bar's hints to the application, as the platform does for a
+// window's main menu: highlighting any item (a top-level menu too) makes its
+// long hint the application's hint, empty for an item without one, and
+// closing a menu empties it.
+void RouteMenuHints(QMenuBar* menuBar);
+
+// Gives a form the font of its design: a family and the character height in
+// pixels. The platform substitutes a family that it lacks.
+void SetFormFont(QWidget* form, const QString& family, int pixelHeight);

@@ -78,6 +78,12 @@ TEST_F(MainWindowTest, HintsSplitIntoTooltipAndStatusText) {
     EXPECT_EQ(m.StatusText(), "Table Configuration");
     m.FileNewItem->hover();
     EXPECT_EQ(m.StatusText(), "Create New File");
+    // Closing the menu, or highlighting a top-level menu (no hint), empties it.
+    emit m.MainMenu->actions()[0]->menu()->aboutToHide();
+    EXPECT_EQ(m.StatusText(), "");
+    m.FileNewItem->hover();
+    emit m.MainMenu->hovered(m.MainMenu->actions()[1]);
+    EXPECT_EQ(m.StatusText(), "");
     Application->SetHint("");
     EXPECT_EQ(m.StatusText(), "");
 }
