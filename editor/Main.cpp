@@ -15,6 +15,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
+#include <QStyle>
 #include <algorithm>
 
 #include "editor/data_module.h"
@@ -282,12 +283,17 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 
     SetFormFont(this, "MS Sans Serif", 11);
     resize(780, 580);
-    // The designed place, moved back onto the screen where the screen is smaller.
+    // The designed place, moved back onto the screen where the screen is
+    // smaller, leaving room for the frame that the window manager adds.
     QPoint place(743, 273);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
-        place.setX(std::max(area.left(), std::min(place.x(), area.right() + 1 - width())));
-        place.setY(std::max(area.top(), std::min(place.y(), area.bottom() + 1 - height())));
+        const int border = 8;
+        const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight) + border;
+        place.setX(
+            std::max(area.left(), std::min(place.x(), area.right() + 1 - width() - 2 * border)));
+        place.setY(std::max(area.top(),
+                            std::min(place.y(), area.bottom() + 1 - height() - titleBar - border)));
     }
     move(place);
     FormCreate();
