@@ -4,6 +4,8 @@
 // umlauts; a whole number; a fractional number; a truth value; a mostly null
 // number). A million records make a file of about 80 MB.
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "platform/dataset/client_dataset.h"
@@ -11,6 +13,22 @@
 namespace bench_table {
 
 constexpr int kRecords = 1000000;
+
+// A folder of the program's own under the temporary folder, made on first use.
+inline const std::string& BenchDir() {
+    static const std::string dir = [] {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "qmt_bench_XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+        return pattern;
+    }();
+    return dir;
+}
+
+inline void RemoveBenchDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(BenchDir(), ec);
+}
 
 // Defines the six columns in ds, creates it and appends records rows.
 inline void FillTable(TClientDataSet& ds, int records = kRecords) {

@@ -51,6 +51,9 @@
 
 namespace {
 
+using bench_table::BenchDir;
+using bench_table::RemoveBenchDir;
+
 using Clock = std::chrono::steady_clock;
 
 int gRecords = bench_table::kRecords;
@@ -68,16 +71,6 @@ double Seconds(Clock::time_point from) {
 }
 
 // ---------------------------------------------------------------- files
-
-std::string BenchDir() {
-    static const std::string dir = [] {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "qmt_editor_bench_XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        return pattern;
-    }();
-    return dir;
-}
 
 // The generated table, written once for the whole run.
 const std::string& SourceFile() {
@@ -575,11 +568,6 @@ void TakeOwnFlags(int& argc, char** argv) {
         argv[kept++] = argv[i];
     }
     argc = kept;
-}
-
-void RemoveBenchDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(BenchDir(), ec);
 }
 
 }  // namespace

@@ -27,18 +27,11 @@
 
 namespace {
 
+using bench_table::BenchDir;
+using bench_table::RemoveBenchDir;
+
 using bench_table::FillTable;
 using bench_table::kRecords;
-
-std::string BenchDir() {
-    static const std::string dir = [] {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "qmt_bench_XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        return pattern;
-    }();
-    return dir;
-}
 
 std::string SourcePath() {
     return BenchDir() + "/big.qmt";
@@ -153,11 +146,6 @@ int MeasurePeakRss() {
     int status = 0;
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
-}
-
-void RemoveBenchDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(BenchDir(), ec);
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 
 #include "editor/data_module.h"
 #include "editor/edit_table.h"
+#include "editor/field_grid_editing.h"
 #include "editor/info_dlg.h"
 #include "editor/new_table.h"
 #include "platform/core/exceptions.h"
@@ -70,17 +71,6 @@ class TControlsDisabled {
     TClientDataSet& ds_;
 };
 
-// The table dialogs hand their column lists over in the cells of sgFields.
-[[maybe_unused]] TStringGrid& CellsOf(TStringGridView* view) {
-    return view->Grid();
-}
-[[maybe_unused]] TStringGrid& CellsOf(TStringGrid* grid) {
-    return *grid;
-}
-[[maybe_unused]] TStringGrid& CellsOf(TStringGrid& grid) {
-    return grid;
-}
-
 // A glyph file holds the enabled picture and the disabled one side by side.
 void LoadGlyph(TSpeedButton* button, const char* resource) {
     QPixmap both(resource);
@@ -94,14 +84,14 @@ void LoadGlyph(TSpeedButton* button, const char* resource) {
 // unknown kind like any other and gives a text column of length 20.
 void SetKind(TFieldDef& def, const AnsiString& kind, const AnsiString& lengthText,
              bool withInteger) {
-    if (kind == "String") {
+    if (kind == FieldKinds::String) {
         def.SetDataType(ftString);
         def.SetSize(StrToInt(lengthText));
-    } else if (withInteger && kind == "Integer") {
+    } else if (withInteger && kind == FieldKinds::Integer) {
         def.SetDataType(ftInteger);
-    } else if (kind == "Number") {
+    } else if (kind == FieldKinds::Number) {
         def.SetDataType(ftFloat);
-    } else if (kind == "Boolean") {
+    } else if (kind == FieldKinds::Boolean) {
         def.SetDataType(ftBoolean);
     } else {
         def.SetDataType(ftString);
@@ -131,6 +121,14 @@ void CopyConverted(const TField& from, TField& to) {
         default:
             break;
     }
+}
+
+// Runs a file dialog that starts on fileName (when given) and takes the chosen name back.
+bool RunFileDialog(QFileDialog& dialog, QString& fileName) {
+    if (!fileName.isEmpty()) dialog.selectFile(fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    fileName = dialog.selectedFiles().first();
+    return true;
 }
 
 std::string PathBytes(const QString& path) {
@@ -246,9 +244,11 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
                         "Übernehmen", "Bearbeiten abbrechen", "Daten aktualisieren"});
 
     // Event bindings; every handler runs through the application's guard.
-    auto bind = [this](QAction* action, void (TMainForm::*handler)()) {
-        connect(action, &QAction::triggered, this,
-                [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+    auto click = [this](void (TMainForm::*handler)()) {
+        return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
+    };
+    auto bind = [this, &click](QAction* action, void (TMainForm::*handler)()) {
+        connect(action, &QAction::triggered, this, click(handler));
     };
     bind(FileNewItem, &TMainForm::FileNew);
     bind(FileOpenItem, &TMainForm::FileOpen);
@@ -266,9 +266,6 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     bind(HelpSearchItem, &TMainForm::HelpSearch);
     bind(HelpHowToUseItem, &TMainForm::HelpHowToUse);
     bind(HelpAboutItem, &TMainForm::HelpAbout);
-    auto click = [this](void (TMainForm::*handler)()) {
-        return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
-    };
     sbNew->OnClick = click(&TMainForm::FileNew);
     sbOpen->OnClick = click(&TMainForm::FileOpen);
     sbSave->OnClick = click(&TMainForm::FileSave);
@@ -391,10 +388,7 @@ bool TMainForm::RunOpenDialog(QString& fileName) {
     // A typed name of a file that does not exist is returned too; reading it reports the error.
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters({FileFilters[0], FileFilters[1]});
-    if (!fileName.isEmpty()) dialog.selectFile(fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-    fileName = dialog.selectedFiles().first();
-    return true;
+    return RunFileDialog(dialog, fileName);
 }
 
 bool TMainForm::RunSaveDialog(QString& fileName) {
@@ -404,10 +398,7 @@ bool TMainForm::RunSaveDialog(QString& fileName) {
     dialog.setDefaultSuffix("qmt");
     // FileSaveAs asks itself before it replaces a file.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    if (!fileName.isEmpty()) dialog.selectFile(fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-    fileName = dialog.selectedFiles().first();
-    return true;
+    return RunFileDialog(dialog, fileName);
 }
 
 void TMainForm::FileNew() {
@@ -422,7 +413,7 @@ void TMainForm::FileNew() {
     ActiveTable->FieldDefs().Clear();
     ActiveTable->IndexDefs().Clear();
     ActiveTable->SetIndexName("");
-    TStringGrid& cells = CellsOf(fmNewTable->sgFields);
+    TStringGrid& cells = fmNewTable->sgFields->Grid();
     // Columns of the dialog's grid: name, kind, length.
     for (int r = 1; r < cells.RowCount(); ++r) {
         TFieldDef& def = ActiveTable->FieldDefs().AddFieldDef();
@@ -433,15 +424,10 @@ void TMainForm::FileNew() {
 
     BindGrid();
     dbgQMT->setVisible(true);
+    // A new table has no file yet: only "Save as" writes it.
+    SetTableCommandsEnabled(true);
     sbSave->setEnabled(false);
-    sbSaveAs->setEnabled(true);
-    sbEditTable->setEnabled(true);
-    TabStructureItem->setEnabled(true);
     FileSaveItem->setEnabled(false);
-    FileSaveAsItem->setEnabled(true);
-    cbSort->setEnabled(true);
-    sbDirDesc->setEnabled(true);
-    sbDirAsc->setEnabled(true);
     RefillSortBox();
     setWindowTitle(MainCaption);
 }
@@ -469,15 +455,7 @@ void TMainForm::FileOpen() {
     dbgQMT->setVisible(true);
     DBNTable->setVisible(true);
     CurrentFileName = path;
-    sbSave->setEnabled(true);
-    sbSaveAs->setEnabled(true);
-    sbEditTable->setEnabled(true);
-    TabStructureItem->setEnabled(true);
-    FileSaveItem->setEnabled(true);
-    FileSaveAsItem->setEnabled(true);
-    cbSort->setEnabled(true);
-    sbDirDesc->setEnabled(true);
-    sbDirAsc->setEnabled(true);
+    SetTableCommandsEnabled(true);
     setWindowTitle(CurrentFileName + " - " + MainCaption);
     RefillSortBox();
 }
@@ -581,7 +559,7 @@ void TMainForm::sbEditTableClick() {
 // Builds the columns of the dialog's rows in target and copies the carried
 // columns from source, in source's view order.
 void TMainForm::Restructure(TClientDataSet& source, TClientDataSet& target) {
-    TStringGrid& cells = CellsOf(fmEditTable->sgFields);
+    TStringGrid& cells = fmEditTable->sgFields->Grid();
     // Columns of the dialog's grid: old name, new name, kind, length.
     target.Close();
     target.FieldDefs().Clear();

@@ -7,7 +7,6 @@
 #include <algorithm>
 
 #include "editor/Main.h"
-#include "editor/field_grid_editing.h"
 #include "platform/core/number_text.h"
 #include "platform/dataset/client_dataset.h"
 #include "platform/ui/application.h"
@@ -89,14 +88,32 @@ void SetRowGlyph(TSpeedButton* button, RowGlyph kind) {
     button->SetGlyph(DrawRowGlyph(kind, true), DrawRowGlyph(kind, false));
 }
 
+// The kind name a column of the table shows with; every kind that is neither
+// a number nor a truth value is shown as text.
+const char* KindName(TFieldType type) {
+    switch (type) {
+        case ftSmallint:
+        case ftInteger:
+        case ftWord:
+        case ftAutoInc:
+        case ftLargeint:
+            return FieldKinds::Integer;
+        case ftBoolean:
+            return FieldKinds::Boolean;
+        case ftFloat:
+        case ftCurrency:
+        case ftBCD:
+            return FieldKinds::Number;
+        default:
+            return FieldKinds::String;
+    }
+}
+
 }  // namespace
 
-TfmEditTable::TfmEditTable(QWidget* parent) : QDialog(parent), ui_(new Ui::TfmEditTable) {
+TfmEditTable::TfmEditTable(QWidget* parent) : TFieldGridDialog(parent), ui_(new Ui::TfmEditTable) {
     ui_->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(367, 321);
-    SetFormFont(this, "MS Sans Serif", 11);
+    SetFixedFrame(367, 321);
     sbRowUp = ui_->sbRowUp;
     sbRowInsert = ui_->sbRowInsert;
     sbRowDelete = ui_->sbRowDelete;
@@ -129,7 +146,7 @@ TfmEditTable::TfmEditTable(QWidget* parent) : QDialog(parent), ui_(new Ui::TfmEd
                      goEditing, goTabs});
     grid.MoveTo(1, 1);  // the top-left cell that is not fixed
 
-    editing_ = std::make_unique<TFieldGridEditing>(sgFields, cbTypes, cbSize, 2);
+    SetUpCellEditing(2);
     cbTypes->SetItemIndex(-1);
     cbSize->SetItemIndex(-1);
 
@@ -138,13 +155,7 @@ TfmEditTable::TfmEditTable(QWidget* parent) : QDialog(parent), ui_(new Ui::TfmEd
 
     FormCreate(this);
 
-    grid.OnSelectCell = [this](int col, int row, bool& canSelect) {
-        Guarded([&] { sgFieldsSelectCell(sgFields, col, row, canSelect); });
-    };
-    cbTypes->OnChange = [this] { Guarded([this] { cbTypesChange(cbTypes); }); };
-    cbSize->OnChange = [this] { Guarded([this] { cbSizeChange(cbSize); }); };
-    cbTypes->OnEnter = [this] { Guarded([this] { cbTypesEnter(cbTypes); }); };
-    cbSize->OnEnter = [this] { Guarded([this] { cbSizeEnter(cbSize); }); };
+    BindCellEditing();
     sbRowUp->OnClick = [this] { Guarded([this] { sbRowUpClick(sbRowUp); }); };
     sbRowDown->OnClick = [this] { Guarded([this] { sbRowDownClick(sbRowDown); }); };
     sbRowInsert->OnClick = [this] { Guarded([this] { sbRowInsertClick(sbRowInsert); }); };
@@ -171,10 +182,6 @@ int TfmEditTable::ShowModal() {
     return exec();
 }
 
-void TfmEditTable::reject() {
-    done(2);
-}
-
 void TfmEditTable::showEvent(QShowEvent* e) {
     if (!e->spontaneous()) Guarded([this] { FormShow(this); });
     QDialog::showEvent(e);
@@ -198,30 +205,11 @@ void TfmEditTable::FormShow(QObject*) {
         const int row = i + 1;
         grid.SetCells(0, row, field.FieldName());
         grid.SetCells(1, row, field.FieldName());
-        switch (field.DataType()) {
-            case ftSmallint:
-            case ftInteger:
-            case ftWord:
-            case ftAutoInc:
-            case ftLargeint:
-                grid.SetCells(2, row, FieldKinds::Integer);
-                grid.SetCells(3, row, FieldKinds::NoLength);
-                break;
-            case ftBoolean:
-                grid.SetCells(2, row, FieldKinds::Boolean);
-                grid.SetCells(3, row, FieldKinds::NoLength);
-                break;
-            case ftFloat:
-            case ftCurrency:
-            case ftBCD:
-                grid.SetCells(2, row, FieldKinds::Number);
-                grid.SetCells(3, row, FieldKinds::NoLength);
-                break;
-            default:
-                grid.SetCells(2, row, FieldKinds::String);
-                grid.SetCells(3, row, IntToStr(field.Size()));
-                break;
-        }
+        const char* kind = KindName(field.DataType());
+        grid.SetCells(2, row, kind);
+        grid.SetCells(
+            3, row,
+            kind == FieldKinds::String ? IntToStr(field.Size()) : AnsiString(FieldKinds::NoLength));
     }
 }
 
@@ -245,41 +233,11 @@ void TfmEditTable::sbRowInsertClick(QObject*) {
     TStringGrid& grid = sgFields->Grid();
     const int row = grid.Row();
     GridInsertRow(grid, row);
-    grid.SetCells(1, row, "Field" + IntToStr(grid.RowCount() - 1));
-    grid.SetCells(2, row, FieldKinds::String);
-    grid.SetCells(3, row, FieldKinds::DefaultLength);
+    FillNewRow(row, "Field" + IntToStr(grid.RowCount() - 1));
 }
 
 void TfmEditTable::sbRowDeleteClick(QObject*) {
     TStringGrid& grid = sgFields->Grid();
     if (grid.RowCount() <= 2) return;
     GridDeleteRow(grid, grid.Row());
-}
-
-void TfmEditTable::sgFieldsSelectCell(QObject*, int ACol, int ARow, bool& CanSelect) {
-    editing_->SelectCell(ACol, ARow, CanSelect);
-}
-
-void TfmEditTable::cbTypesChange(QObject*) {
-    editing_->TypesChange();
-}
-
-void TfmEditTable::cbSizeChange(QObject*) {
-    editing_->SizeChange();
-}
-
-void TfmEditTable::cbTypesEnter(QObject*) {
-    editing_->TypesEnter();
-}
-
-void TfmEditTable::cbSizeEnter(QObject*) {
-    editing_->SizeEnter();
-}
-
-void TfmEditTable::PlaceTypeCombo(const QRect& cellRect) {
-    editing_->PlaceTypeCombo(cellRect);
-}
-
-void TfmEditTable::PlaceSizeCombo(const QRect& cellRect) {
-    editing_->PlaceSizeCombo(cellRect);
 }

@@ -1,5 +1,8 @@
 #include "editor/field_grid_editing.h"
 
+#include <QScopedValueRollback>
+
+#include "platform/ui/application.h"
 #include "platform/ui/combo_box.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/string_grid_view.h"
@@ -19,118 +22,142 @@ AnsiString PickedText(const TComboBox* picker) {
 
 }  // namespace
 
-TFieldGridEditing::TFieldGridEditing(TStringGridView* grid, TComboBox* types, TComboBox* sizes,
-                                     int kindCol)
-    : grid_(grid), types_(types), sizes_(sizes), kindCol_(kindCol), alive_(new bool(true)) {
-    types_->SetStyle(csDropDownList);
-    sizes_->SetStyle(csDropDownList);
-    types_->ClearAll();
+TFieldGridDialog::TFieldGridDialog(QWidget* parent) : QDialog(parent), alive_(new bool(true)) {}
+
+TFieldGridDialog::~TFieldGridDialog() = default;
+
+void TFieldGridDialog::SetFixedFrame(int width, int height) {
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(width, height);
+    SetFormFont(this, "MS Sans Serif", 11);
+}
+
+void TFieldGridDialog::SetUpCellEditing(int kindCol) {
+    kindCol_ = kindCol;
+    cbTypes->SetStyle(csDropDownList);
+    cbSize->SetStyle(csDropDownList);
+    cbTypes->ClearAll();
     for (const char* kind : {FieldKinds::String, FieldKinds::Number, FieldKinds::Boolean})
-        types_->AddItem(QString::fromLatin1(kind));
-    sizes_->ClearAll();
-    for (const char* length : FieldKinds::Lengths) sizes_->AddItem(QString::fromLatin1(length));
-    types_->hide();
-    sizes_->hide();
+        cbTypes->AddItem(QString::fromLatin1(kind));
+    cbSize->ClearAll();
+    for (const char* length : FieldKinds::Lengths) cbSize->AddItem(QString::fromLatin1(length));
+    cbTypes->hide();
+    cbSize->hide();
 
     // Once the grid has moved its current cell (and scrolled it into view), the
     // cell of the last selection is no longer waiting for its picker.
     std::weak_ptr<bool> alive = alive_;
-    grid_->Grid().AddChangeListener([this, alive] {
+    sgFields->Grid().AddChangeListener([this, alive] {
         if (alive.expired() || selecting_) return;
         typesCell_ = sizesCell_ = Pending();
     });
-    QObject::connect(grid_, &TStringGridView::Scrolled, grid_, [this, alive] {
+    connect(sgFields, &TStringGridView::Scrolled, sgFields, [this, alive] {
         if (!alive.expired()) ReLayPending();
     });
 }
 
-TFieldGridEditing::~TFieldGridEditing() = default;
+void TFieldGridDialog::BindCellEditing() {
+    sgFields->Grid().OnSelectCell = [this](int col, int row, bool& canSelect) {
+        Guarded([&] { sgFieldsSelectCell(sgFields, col, row, canSelect); });
+    };
+    cbTypes->OnChange = [this] { Guarded([this] { cbTypesChange(cbTypes); }); };
+    cbSize->OnChange = [this] { Guarded([this] { cbSizeChange(cbSize); }); };
+    cbTypes->OnEnter = [this] { Guarded([this] { cbTypesEnter(cbTypes); }); };
+    cbSize->OnEnter = [this] { Guarded([this] { cbSizeEnter(cbSize); }); };
+}
 
-void TFieldGridEditing::SelectCell(int col, int row, bool& canSelect) {
-    (void)canSelect;  // no selection is ever refused
-    TStringGrid& grid = grid_->Grid();
-    struct Selecting {
-        bool& flag;
-        explicit Selecting(bool& f) : flag(f) { flag = true; }
-        ~Selecting() { flag = false; }
-    } selecting(selecting_);
+void TFieldGridDialog::FillNewRow(int row, const AnsiString& name) {
+    TStringGrid& grid = sgFields->Grid();
+    grid.SetCells(KindCol() - 1, row, name);
+    grid.SetCells(KindCol(), row, FieldKinds::String);
+    grid.SetCells(LengthCol(), row, FieldKinds::DefaultLength);
+}
+
+void TFieldGridDialog::reject() {
+    done(2);
+}
+
+void TFieldGridDialog::sgFieldsSelectCell(QObject*, int ACol, int ARow, bool&) {
+    // No selection is ever refused.
+    TStringGrid& grid = sgFields->Grid();
+    QScopedValueRollback<bool> selecting(selecting_, true);
     typesCell_ = sizesCell_ = Pending();
 
-    if (col == KindCol()) {
+    if (ACol == KindCol()) {
         grid.SetOption(goEditing, true);
-        if (row != 0) {
-            types_->show();
-            types_->SetItemIndex(KindIndex(grid.CellRef(col, row)));
+        if (ARow != 0) {
+            cbTypes->show();
+            cbTypes->SetItemIndex(KindIndex(grid.CellRef(ACol, ARow)));
         }
-        PlaceTypeCombo(grid_->CellRect(col, row));
-        typesCell_ = {col, row};
-    } else if (col == LengthCol()) {
-        if (row == 0) return;
-        PlaceSizeCombo(grid_->CellRect(col, row));
-        sizesCell_ = {col, row};
-        if (grid.CellRef(KindCol(), row) != FieldKinds::String) {
-            sizes_->hide();
+        PlaceTypeCombo(sgFields->CellRect(ACol, ARow));
+        typesCell_ = {ACol, ARow};
+    } else if (ACol == LengthCol()) {
+        if (ARow == 0) return;
+        PlaceSizeCombo(sgFields->CellRect(ACol, ARow));
+        sizesCell_ = {ACol, ARow};
+        if (grid.CellRef(KindCol(), ARow) != FieldKinds::String) {
+            cbSize->hide();
             grid.SetOption(goEditing, false);
-            grid.SetCells(col, row, FieldKinds::NoLength);
+            grid.SetCells(ACol, ARow, FieldKinds::NoLength);
         } else {
-            sizes_->show();
+            cbSize->show();
             grid.SetOption(goEditing, true);
-            if (grid.CellRef(col, row) == FieldKinds::NoLength) {
-                sizes_->SetItemIndex(FieldKinds::DefaultLengthIndex);
-                grid.SetCells(col, row, FieldKinds::DefaultLength);
+            if (grid.CellRef(ACol, ARow) == FieldKinds::NoLength) {
+                cbSize->SetItemIndex(FieldKinds::DefaultLengthIndex);
+                grid.SetCells(ACol, ARow, FieldKinds::DefaultLength);
             } else {
-                sizes_->SetItemIndex(sizes_->IndexOfItem(AnsiToQString(grid.CellRef(col, row))));
+                cbSize->SetItemIndex(cbSize->IndexOfItem(AnsiToQString(grid.CellRef(ACol, ARow))));
             }
         }
     } else {
-        types_->hide();
-        sizes_->hide();
+        cbTypes->hide();
+        cbSize->hide();
         grid.SetOption(goEditing, true);
     }
 }
 
-void TFieldGridEditing::TypesChange() {
-    TStringGrid& grid = grid_->Grid();
-    sizes_->hide();
+void TFieldGridDialog::cbTypesChange(QObject*) {
+    TStringGrid& grid = sgFields->Grid();
+    cbSize->hide();
     const int row = grid.Row();
-    const AnsiString kind = PickedText(types_);
+    const AnsiString kind = PickedText(cbTypes);
     grid.SetCells(KindCol(), row, kind);
     grid.SetCells(LengthCol(), row,
                   kind == FieldKinds::String ? FieldKinds::DefaultLength : FieldKinds::NoLength);
 }
 
-void TFieldGridEditing::SizeChange() {
-    TStringGrid& grid = grid_->Grid();
-    types_->hide();
+void TFieldGridDialog::cbSizeChange(QObject*) {
+    TStringGrid& grid = sgFields->Grid();
+    cbTypes->hide();
     const int row = grid.Row();
-    if (grid.CellRef(KindCol(), row) == FieldKinds::String)
-        grid.SetCells(LengthCol(), row, PickedText(sizes_));
-    else
-        grid.SetCells(LengthCol(), row, FieldKinds::NoLength);
+    grid.SetCells(LengthCol(), row,
+                  grid.CellRef(KindCol(), row) == FieldKinds::String ? PickedText(cbSize)
+                                                                     : FieldKinds::NoLength);
 }
 
-void TFieldGridEditing::TypesEnter() {
-    sizes_->hide();
+void TFieldGridDialog::cbTypesEnter(QObject*) {
+    cbSize->hide();
 }
 
-void TFieldGridEditing::SizeEnter() {
-    types_->hide();
+void TFieldGridDialog::cbSizeEnter(QObject*) {
+    cbTypes->hide();
 }
 
-void TFieldGridEditing::PlaceTypeCombo(const QRect& cellRect) {
-    Place(types_, cellRect);
+void TFieldGridDialog::PlaceTypeCombo(const QRect& cellRect) {
+    Place(cbTypes, cellRect);
 }
 
-void TFieldGridEditing::PlaceSizeCombo(const QRect& cellRect) {
-    Place(sizes_, cellRect);
+void TFieldGridDialog::PlaceSizeCombo(const QRect& cellRect) {
+    Place(cbSize, cellRect);
 }
 
-void TFieldGridEditing::Place(TComboBox* picker, const QRect& cellRect) {
+void TFieldGridDialog::Place(TComboBox* picker, const QRect& cellRect) {
     // Both corners go from the grid's client area to the screen and from there
     // to the picker's parent; an empty rectangle gives the grid's origin and no size.
-    QWidget* client = grid_->viewport();
+    QWidget* client = sgFields->viewport();
     QWidget* parent = picker->parentWidget();
-    const QRect r = cellRect;
+    const QRect& r = cellRect;
     const QPoint bottomRight = parent->mapFromGlobal(
         client->mapToGlobal(QPoint(r.left() + r.width(), r.top() + r.height())));
     const QPoint topLeft = parent->mapFromGlobal(client->mapToGlobal(r.topLeft()));
@@ -139,7 +166,7 @@ void TFieldGridEditing::Place(TComboBox* picker, const QRect& cellRect) {
     picker->raise();
 }
 
-void TFieldGridEditing::ReLayPending() {
-    if (typesCell_.row >= 0) PlaceTypeCombo(grid_->CellRect(typesCell_.col, typesCell_.row));
-    if (sizesCell_.row >= 0) PlaceSizeCombo(grid_->CellRect(sizesCell_.col, sizesCell_.row));
+void TFieldGridDialog::ReLayPending() {
+    if (typesCell_.row >= 0) PlaceTypeCombo(sgFields->CellRect(typesCell_.col, typesCell_.row));
+    if (sizesCell_.row >= 0) PlaceSizeCombo(sgFields->CellRect(sizesCell_.col, sizesCell_.row));
 }

@@ -3,7 +3,6 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "editor/field_grid_editing.h"
 #include "platform/core/number_text.h"
 #include "platform/ui/application.h"
 #include "platform/ui/bit_btn.h"
@@ -16,12 +15,9 @@
 
 TfmNewTable* fmNewTable = nullptr;
 
-TfmNewTable::TfmNewTable(QWidget* parent) : QDialog(parent), ui_(new Ui::TfmNewTable) {
+TfmNewTable::TfmNewTable(QWidget* parent) : TFieldGridDialog(parent), ui_(new Ui::TfmNewTable) {
     ui_->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(335, 403);
-    SetFormFont(this, "MS Sans Serif", 11);
+    SetFixedFrame(335, 403);
     Panel1 = ui_->Panel1;
     sgFields = ui_->sgFields;
     udFieldCount = ui_->udFieldCount;
@@ -48,7 +44,7 @@ TfmNewTable::TfmNewTable(QWidget* parent) : QDialog(parent), ui_(new Ui::TfmNewT
     udFieldCount->SetPosition(1);
     udFieldCount->SetAssociate(leFieldCount);
 
-    editing_ = std::make_unique<TFieldGridEditing>(sgFields, cbTypes, cbSize, 1);
+    SetUpCellEditing(1);
     cbTypes->SetItemIndex(0);
     cbSize->SetItemIndex(0);
 
@@ -57,13 +53,7 @@ TfmNewTable::TfmNewTable(QWidget* parent) : QDialog(parent), ui_(new Ui::TfmNewT
 
     FormCreate(this);
 
-    grid.OnSelectCell = [this](int col, int row, bool& canSelect) {
-        Guarded([&] { sgFieldsSelectCell(sgFields, col, row, canSelect); });
-    };
-    cbTypes->OnChange = [this] { Guarded([this] { cbTypesChange(cbTypes); }); };
-    cbSize->OnChange = [this] { Guarded([this] { cbSizeChange(cbSize); }); };
-    cbTypes->OnEnter = [this] { Guarded([this] { cbTypesEnter(cbTypes); }); };
-    cbSize->OnEnter = [this] { Guarded([this] { cbSizeEnter(cbSize); }); };
+    BindCellEditing();
     connect(leFieldCount, &QLineEdit::textChanged, this,
             [this] { Guarded([this] { leFieldCountChange(leFieldCount); }); });
 }
@@ -74,56 +64,18 @@ int TfmNewTable::ShowModal() {
     return exec();
 }
 
-void TfmNewTable::reject() {
-    done(2);
-}
-
 void TfmNewTable::FormCreate(QObject*) {
     TStringGrid& grid = sgFields->Grid();
     grid.SetCells(0, 0, "Name");
     grid.SetCells(1, 0, "Datentyp");
     grid.SetCells(2, 0, Utf8ToAnsi("Länge"));
-    grid.SetCells(0, 1, "Field1");
-    grid.SetCells(1, 1, FieldKinds::String);
-    grid.SetCells(2, 1, FieldKinds::DefaultLength);
+    FillNewRow(1, "Field1");
 }
 
 void TfmNewTable::leFieldCountChange(QObject*) {
     TStringGrid& grid = sgFields->Grid();
-    const int count = StrToInt(QStringToAnsi(leFieldCount->text()));
-    grid.SetRowCount(count + 1);
+    const AnsiString countText = QStringToAnsi(leFieldCount->text());
+    grid.SetRowCount(StrToInt(countText) + 1);
     // The name is formed from the count text as it stands.
-    const AnsiString name = "Field" + QStringToAnsi(leFieldCount->text());
-    const int last = grid.RowCount() - 1;
-    grid.SetCells(0, last, name);
-    grid.SetCells(1, last, FieldKinds::String);
-    grid.SetCells(2, last, FieldKinds::DefaultLength);
-}
-
-void TfmNewTable::sgFieldsSelectCell(QObject*, int ACol, int ARow, bool& CanSelect) {
-    editing_->SelectCell(ACol, ARow, CanSelect);
-}
-
-void TfmNewTable::cbTypesChange(QObject*) {
-    editing_->TypesChange();
-}
-
-void TfmNewTable::cbSizeChange(QObject*) {
-    editing_->SizeChange();
-}
-
-void TfmNewTable::cbTypesEnter(QObject*) {
-    editing_->TypesEnter();
-}
-
-void TfmNewTable::cbSizeEnter(QObject*) {
-    editing_->SizeEnter();
-}
-
-void TfmNewTable::PlaceTypeCombo(const QRect& cellRect) {
-    editing_->PlaceTypeCombo(cellRect);
-}
-
-void TfmNewTable::PlaceSizeCombo(const QRect& cellRect) {
-    editing_->PlaceSizeCombo(cellRect);
+    FillNewRow(grid.RowCount() - 1, "Field" + countText);
 }

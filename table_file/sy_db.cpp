@@ -1,13 +1,6 @@
 #include "table_file/sy_db.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cmath>
-#include <cstring>
-#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -18,99 +11,6 @@
 #include "table_file/sy_standard.h"
 
 namespace {
-
-// ---------------------------------------------------------------- reading lines
-
-// The bytes of a whole file, in a buffer that is not filled with zeros first.
-class FileBytes {
-  public:
-    std::string_view View() const { return std::string_view(data_.get(), size_); }
-
-    // False when the file cannot be opened or read.
-    bool Read(const std::string& path) {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) return false;
-        struct stat st {};
-        size_t expected = 0;
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-            expected = static_cast<size_t>(st.st_size);
-        }
-        Reserve(expected + 1);  // one byte more, to see the end in one read
-        bool ok = true;
-        for (;;) {
-            if (size_ == capacity_) Reserve(capacity_ * 2);
-            const ssize_t n = ::read(fd, data_.get() + size_, capacity_ - size_);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                ok = false;
-                break;
-            }
-            if (n == 0) break;
-            size_ += static_cast<size_t>(n);
-        }
-        ::close(fd);
-        return ok;
-    }
-
-    void Assign(std::string_view text) {
-        Reserve(text.size());
-        if (!text.empty()) std::memcpy(data_.get(), text.data(), text.size());
-        size_ = text.size();
-    }
-
-  private:
-    void Reserve(size_t capacity) {
-        if (capacity <= capacity_) return;
-        std::unique_ptr<char[]> grown(new char[capacity]);
-        if (size_ > 0) std::memcpy(grown.get(), data_.get(), size_);
-        data_ = std::move(grown);
-        capacity_ = capacity;
-    }
-
-    std::unique_ptr<char[]> data_;
-    size_t size_ = 0;
-    size_t capacity_ = 0;
-};
-
-// Reads the file's bytes. When the file cannot be read, the string list's
-// reader is asked to read it, which raises the platform's file-open error.
-void ReadTableFileBytes(const std::string& path, FileBytes& bytes) {
-    if (bytes.Read(path)) return;
-    TStringList list;
-    list.LoadFromFile(path);
-    bytes.Assign(list.Text());
-}
-
-// Splits text into lines as the string list does: at CR LF, a lone CR and a
-// lone LF; a last line without a break counts, a break at the very end adds
-// no empty line, and the text ends at its first NUL byte.
-void SplitLines(std::string_view text, std::vector<std::string_view>& lines) {
-    if (const void* nul = std::memchr(text.data(), '\0', text.size())) {
-        text = text.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - text.data()));
-    }
-    const char* const begin = text.data();
-    const char* const end = begin + text.size();
-    // Next CR and next LF at or after the current position (end when none).
-    const char* nextCr = begin;
-    const char* nextLf = begin;
-    const char* p = begin;
-    while (p < end) {
-        if (nextCr < p) nextCr = p;
-        if (nextCr != end && *nextCr != '\r') {
-            const void* f = std::memchr(nextCr, '\r', static_cast<size_t>(end - nextCr));
-            nextCr = f ? static_cast<const char*>(f) : end;
-        }
-        if (nextLf < p) nextLf = p;
-        if (nextLf != end && *nextLf != '\n') {
-            const void* f = std::memchr(nextLf, '\n', static_cast<size_t>(end - nextLf));
-            nextLf = f ? static_cast<const char*>(f) : end;
-        }
-        const char* brk = nextCr < nextLf ? nextCr : nextLf;
-        lines.emplace_back(p, static_cast<size_t>(brk - p));
-        if (brk == end) break;
-        p = (*brk == '\r' && brk + 1 < end && brk[1] == '\n') ? brk + 2 : brk + 1;
-    }
-}
 
 // ---------------------------------------------------------------- reading the table
 
@@ -277,9 +177,9 @@ bool AppendQuotedText(std::string& out, std::string_view text, char quote,
 
 bool LoadTableFile(const std::string& path, TClientDataSet& dataset) {
     FileBytes bytes;
-    ReadTableFileBytes(path, bytes);
+    bytes.Load(path);
     std::vector<std::string_view> lines;
-    SplitLines(bytes.View(), lines);
+    ForEachTextLine(bytes.View(), [&lines](std::string_view line) { lines.push_back(line); });
     if (lines.size() < 4) return false;
     try {
         ReadTable(lines, dataset);

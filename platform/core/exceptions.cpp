@@ -1,5 +1,7 @@
 #include "platform/core/exceptions.h"
 
+#include "platform/core/number_text.h"
+
 std::string FormatMessage(std::string_view pattern, std::initializer_list<std::string_view> args) {
     std::string out;
     out.reserve(pattern.size() + 32);
@@ -23,4 +25,8 @@ std::string FormatMessage(std::string_view pattern, std::initializer_list<std::s
         }
     }
     return out;
+}
+
+void RaiseListIndexError(int index) {
+    throw EListError(FormatMessage(Msg::ListIndexError, {IntToStr(index)}));
 }

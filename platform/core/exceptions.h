@@ -47,6 +47,13 @@ class EInvalidOperation : public Exception {
 // passed already as text). "%%" stands for one "%".
 std::string FormatMessage(std::string_view pattern, std::initializer_list<std::string_view> args);
 
+// Raises EListError "Listenindex überschreitet das Maximum (%d)" for index.
+[[noreturn]] void RaiseListIndexError(int index);
+// Raises that error unless 0 <= index < count.
+inline void CheckListIndex(int index, int count) {
+    if (index < 0 || index >= count) RaiseListIndexError(index);
+}
+
 // Message texts, exactly as the system shows them (UTF-8).
 namespace Msg {
 // Platform: conversions and files

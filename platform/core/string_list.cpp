@@ -12,13 +12,8 @@
 #include <utility>
 
 #include "platform/core/exceptions.h"
-#include "platform/core/number_text.h"
 
 namespace {
-
-[[noreturn]] void RaiseListIndex(int index) {
-    throw EListError(FormatMessage(Msg::ListIndexError, {IntToStr(index)}));
-}
 
 std::string Reason(int err) {
     return std::strerror(err);
@@ -66,12 +61,12 @@ bool WriteAll(int fd, const char* data, size_t size) {
 // ---------------------------------------------------------------------------
 
 const AnsiString& TStringList::operator[](int index) const {
-    if (index < 0 || index >= Count()) RaiseListIndex(index);
+    CheckListIndex(index, Count());
     return items_[static_cast<size_t>(index)];
 }
 
 AnsiString& TStringList::operator[](int index) {
-    if (index < 0 || index >= Count()) RaiseListIndex(index);
+    CheckListIndex(index, Count());
     return items_[static_cast<size_t>(index)];
 }
 
@@ -89,19 +84,7 @@ AnsiString TStringList::ValueFromIndex(int index) const {
 
 void TStringList::SetText(std::string_view text) {
     items_.clear();
-    const size_t nul = text.find('\0');
-    if (nul != std::string_view::npos) text = text.substr(0, nul);
-    const char* p = text.data();
-    const char* end = p + text.size();
-    while (p < end) {
-        const char* start = p;
-        while (p < end && *p != '\r' && *p != '\n') ++p;
-        items_.emplace_back(start, p);
-        if (p < end) {
-            // CR LF is one break; a lone CR or a lone LF is one too.
-            if (*p++ == '\r' && p < end && *p == '\n') ++p;
-        }
-    }
+    ForEachTextLine(text, [this](std::string_view line) { items_.emplace_back(line); });
 }
 
 std::string TStringList::Text() const {
@@ -117,28 +100,9 @@ std::string TStringList::Text() const {
 }
 
 void TStringList::LoadFromFile(const std::string& path) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.Get() < 0) RaiseOpen(path, errno);
-    struct stat st {};
-    if (::fstat(fd.Get(), &st) != 0) RaiseOpen(path, errno);
-    if (S_ISDIR(st.st_mode)) RaiseOpen(path, EISDIR);
-
-    std::string bytes;
-    // One read for a regular file; files that report no size are read in blocks.
-    size_t capacity = st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 65536;
-    bytes.resize(capacity);
-    size_t used = 0;
-    while (true) {
-        if (used == bytes.size()) bytes.resize(bytes.size() * 2);
-        const ssize_t n = ::read(fd.Get(), bytes.data() + used, bytes.size() - used);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            RaiseOpen(path, errno);
-        }
-        if (n == 0) break;
-        used += static_cast<size_t>(n);
-    }
-    SetText(std::string_view(bytes.data(), used));
+    FileBytes bytes;
+    bytes.Load(path);
+    SetText(bytes.View());
 }
 
 void TStringList::SaveToFile(const std::string& path) const {
@@ -146,6 +110,37 @@ void TStringList::SaveToFile(const std::string& path) const {
 }
 
 // ---------------------------------------------------------------------------
+
+void FileBytes::Load(const std::string& path) {
+    size_ = 0;
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.Get() < 0) RaiseOpen(path, errno);
+    struct stat st {};
+    if (::fstat(fd.Get(), &st) != 0) RaiseOpen(path, errno);
+    if (S_ISDIR(st.st_mode)) RaiseOpen(path, EISDIR);
+
+    // One read for a regular file (one byte more, to see the end at once);
+    // files that report no size are read in blocks.
+    Reserve(st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 65536);
+    while (true) {
+        if (size_ == capacity_) Reserve(capacity_ * 2);
+        const ssize_t n = ::read(fd.Get(), data_.get() + size_, capacity_ - size_);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            RaiseOpen(path, errno);
+        }
+        if (n == 0) break;
+        size_ += static_cast<size_t>(n);
+    }
+}
+
+void FileBytes::Reserve(size_t capacity) {
+    if (capacity <= capacity_) return;
+    std::unique_ptr<char[]> grown(new char[capacity]);
+    if (size_ > 0) std::memcpy(grown.get(), data_.get(), size_);
+    data_ = std::move(grown);
+    capacity_ = capacity;
+}
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     if (path.empty()) RaiseCreate(path, ENOENT);

@@ -1,6 +1,8 @@
 #pragma once
 // The platform's string list: an ordered list of 8-bit texts.
 
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +48,53 @@ class TStringList {
   private:
     std::vector<AnsiString> items_;
 };
+
+// The bytes of a whole file, in a buffer that is not filled with zeros first.
+class FileBytes {
+  public:
+    // Reads the whole file at path. Raises EFOpenError "Datei %s kann nicht
+    // geöffnet werden. %s" (the full path, then the system's reason) when it
+    // cannot be read.
+    void Load(const std::string& path);
+    std::string_view View() const { return std::string_view(data_.get(), size_); }
+
+  private:
+    void Reserve(size_t capacity);
+    std::unique_ptr<char[]> data_;
+    size_t size_ = 0;
+    size_t capacity_ = 0;
+};
+
+// Calls onLine with each line of text, split as TStringList::SetText splits it.
+template <class OnLine>
+void ForEachTextLine(std::string_view text, OnLine onLine) {
+    if (const void* nul = std::memchr(text.data(), '\0', text.size())) {
+        text = text.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - text.data()));
+    }
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    // Next CR and next LF at or after the current position (end when none).
+    const char* nextCr = begin;
+    const char* nextLf = begin;
+    const char* p = begin;
+    while (p < end) {
+        if (nextCr < p) nextCr = p;
+        if (nextCr != end && *nextCr != '\r') {
+            const void* f = std::memchr(nextCr, '\r', static_cast<size_t>(end - nextCr));
+            nextCr = f ? static_cast<const char*>(f) : end;
+        }
+        if (nextLf < p) nextLf = p;
+        if (nextLf != end && *nextLf != '\n') {
+            const void* f = std::memchr(nextLf, '\n', static_cast<size_t>(end - nextLf));
+            nextLf = f ? static_cast<const char*>(f) : end;
+        }
+        const char* brk = nextCr < nextLf ? nextCr : nextLf;
+        onLine(std::string_view(p, static_cast<size_t>(brk - p)));
+        if (brk == end) break;
+        // CR LF is one break; a lone CR or a lone LF is one too.
+        p = (*brk == '\r' && brk + 1 < end && brk[1] == '\n') ? brk + 2 : brk + 1;
+    }
+}
 
 // Writes bytes to path atomically, as TStringList::SaveToFile does.
 void WriteFileAtomically(const std::string& path, std::string_view bytes);

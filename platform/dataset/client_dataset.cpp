@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "platform/core/exceptions.h"
 #include "platform/core/number_text.h"
@@ -43,10 +44,6 @@ bool KindOf(TFieldType type, Kind& kind) {
         default:
             return false;
     }
-}
-
-std::string ListIndexMessage(int index) {
-    return FormatMessage(Msg::ListIndexError, {IntToStr(index)});
 }
 
 // ---------------------------------------------------------------- collation
@@ -221,6 +218,14 @@ struct Slot {
     int64_t i = 0;  // integers and truth values
     double d = 0;
     std::string s;
+
+    void Reset() {
+        null = true;
+        dirty = false;
+        i = 0;
+        d = 0;
+        s.clear();
+    }
 };
 
 // The values of one column, by record number.
@@ -289,12 +294,9 @@ struct Column {
     }
 
     void Load(int r, Slot& v) const {
-        v.null = nulls[r] != 0;
-        v.dirty = false;
-        v.i = 0;
-        v.d = 0;
-        v.s.clear();
-        if (v.null) return;
+        v.Reset();
+        if (nulls[r]) return;
+        v.null = false;
         switch (kind) {
             case Kind::Int:
                 v.i = ints[r];
@@ -450,13 +452,7 @@ struct TClientDataSet::Impl {
     }
 
     void ClearBuffer() {
-        for (auto& s : buffer) {
-            s.null = true;
-            s.dirty = false;
-            s.i = 0;
-            s.d = 0;
-            s.s.clear();
-        }
+        for (auto& s : buffer) s.Reset();
     }
 
     void LoadBuffer(int rec) {
@@ -563,12 +559,11 @@ void TFieldDef::SetSize(int size) {
 }
 
 TFieldDef& TFieldDefs::operator[](int index) {
-    if (index < 0 || index >= Count()) throw EListError(ListIndexMessage(index));
-    return *defs_[index];
+    return const_cast<TFieldDef&>(std::as_const(*this)[index]);
 }
 
 const TFieldDef& TFieldDefs::operator[](int index) const {
-    if (index < 0 || index >= Count()) throw EListError(ListIndexMessage(index));
+    CheckListIndex(index, Count());
     return *defs_[index];
 }
 
@@ -591,7 +586,7 @@ int TFieldDefs::IndexOf(std::string_view name) const {
 // ---------------------------------------------------------------- index definitions
 
 const TIndexDef& TIndexDefs::operator[](int index) const {
-    if (index < 0 || index >= Count()) throw EListError(ListIndexMessage(index));
+    CheckListIndex(index, Count());
     return defs_[index];
 }
 
@@ -619,7 +614,7 @@ void TIndexDefs::Clear() {
 // ---------------------------------------------------------------- fields
 
 TField& TFields::operator[](int index) const {
-    if (index < 0 || index >= Count()) throw EListError(ListIndexMessage(index));
+    CheckListIndex(index, Count());
     return *fields_[index];
 }
 
@@ -652,13 +647,8 @@ int64_t TField::AsInteger() const {
             return v.Int();
         case Kind::Float:
             return RoundToInt64(v.Float());
-        case Kind::Text: {
-            int value = 0;
-            if (!TryStrToInt(v.Text(), value)) {
-                throw EConvertError(FormatMessage(Msg::InvalidInteger, {AnsiToUtf8(v.Text())}));
-            }
-            return value;
-        }
+        case Kind::Text:
+            return StrToInt(v.Text());
     }
     return 0;
 }
@@ -672,13 +662,8 @@ double TField::AsFloat() const {
             return static_cast<double>(v.Int());
         case Kind::Float:
             return v.Float();
-        case Kind::Text: {
-            double value = 0;
-            if (!TryStrToFloat(v.Text(), value)) {
-                throw EConvertError(FormatMessage(Msg::InvalidFloat, {AnsiToUtf8(v.Text())}));
-            }
-            return value;
-        }
+        case Kind::Text:
+            return StrToFloat(v.Text());
     }
     return 0;
 }
@@ -706,146 +691,123 @@ bool TField::AsBoolean() const {
 
 namespace {
 
-// The slot a write goes to; raises unless a record is being edited or inserted.
-Slot& WritableSlot(TClientDataSet& ds, TClientDataSet::Impl& impl, int index) {
-    if (ds.State() != dsEdit && ds.State() != dsInsert) {
-        const std::string prefix = ds.Name().empty() ? "" : AnsiToUtf8(ds.Name()) + ": ";
-        throw EDatabaseError(prefix + Msg::NotEditing);
-    }
-    return impl.buffer[index];
-}
-
 void SetTextValue(Slot& slot, std::string_view text, int size) {
     slot.null = false;
     slot.s.assign(text.substr(0, static_cast<size_t>(std::max(size, 0))));
 }
 
+// Stores a number or truth value given in each form a column keeps: i for an
+// integer column, d for a number column, b for a truth-value column; the text
+// form is made only for a text column.
+template <class MakeText>
+void StoreConverted(Slot& slot, Kind kind, int size, int64_t i, double d, bool b,
+                    MakeText makeText) {
+    switch (kind) {
+        case Kind::Text:
+            SetTextValue(slot, makeText(), size);
+            break;
+        case Kind::Int:
+            slot.i = i;
+            break;
+        case Kind::Float:
+            slot.d = d;
+            break;
+        case Kind::Bool:
+            slot.i = b ? 1 : 0;
+            break;
+    }
+    slot.null = false;
+}
+
+// The text through OnGetText when it is set, else the field's own text form.
+AnsiString HookedText(const TField& field, bool displayText) {
+    if (!field.OnGetText) return field.AsString();
+    AnsiString text;
+    field.OnGetText(const_cast<TField&>(field), text, displayText);
+    return text;
+}
+
 }  // namespace
 
-void TField::ValueWritten() {
+// Every write: raises unless a record is being edited or inserted, lets write
+// change the edit buffer's slot, then marks the record modified and tells the
+// listeners.
+template <class Write>
+void TField::WriteValue(Write write) {
+    dataSet_->CheckEditing();
+    TClientDataSet::Impl& impl = *dataSet_->impl_;
+    Slot& slot = impl.buffer[index_];
+    write(slot, impl.schema[index_].kind);
+    slot.dirty = true;
     dataSet_->modified_ = true;
     dataSet_->Notify(TDataEvent::RecordChange);
 }
 
 void TField::Clear() {
-    Slot& slot = WritableSlot(*dataSet_, *dataSet_->impl_, index_);
-    slot.null = true;
-    slot.i = 0;
-    slot.d = 0;
-    slot.s.clear();
-    slot.dirty = true;
-    ValueWritten();
+    WriteValue([](Slot& slot, Kind) { slot.Reset(); });
 }
 
 void TField::SetAsString(std::string_view text) {
-    Slot& slot = WritableSlot(*dataSet_, *dataSet_->impl_, index_);
-    const Kind kind = dataSet_->impl_->schema[index_].kind;
-    if (kind == Kind::Text) {
-        SetTextValue(slot, text, size_);
-    } else if (text.empty()) {
-        slot.null = true;
-    } else if (kind == Kind::Int) {
-        int value = 0;
-        if (!TryStrToInt(text, value)) {
-            throw EConvertError(
-                FormatMessage(Msg::FieldInvalidInteger, {AnsiToUtf8(text), AnsiToUtf8(name_)}));
+    WriteValue([&](Slot& slot, Kind kind) {
+        if (kind == Kind::Text) {
+            SetTextValue(slot, text, size_);
+        } else if (text.empty()) {
+            slot.null = true;
+        } else if (kind == Kind::Int) {
+            int value = 0;
+            if (!TryStrToInt(text, value)) {
+                throw EConvertError(
+                    FormatMessage(Msg::FieldInvalidInteger, {AnsiToUtf8(text), AnsiToUtf8(name_)}));
+            }
+            slot.null = false;
+            slot.i = value;
+        } else if (kind == Kind::Float) {
+            double value = 0;
+            if (!TryStrToFloat(text, value)) {
+                throw EConvertError(
+                    FormatMessage(Msg::FieldInvalidFloat, {AnsiToUtf8(text), AnsiToUtf8(name_)}));
+            }
+            slot.null = false;
+            slot.d = value;
+        } else {
+            bool value = false;
+            if (!ParseBoolText(text, value)) {
+                throw EConvertError(
+                    FormatMessage(Msg::FieldInvalidBoolean, {AnsiToUtf8(text), AnsiToUtf8(name_)}));
+            }
+            slot.null = false;
+            slot.i = value ? 1 : 0;
         }
-        slot.null = false;
-        slot.i = value;
-    } else if (kind == Kind::Float) {
-        double value = 0;
-        if (!TryStrToFloat(text, value)) {
-            throw EConvertError(
-                FormatMessage(Msg::FieldInvalidFloat, {AnsiToUtf8(text), AnsiToUtf8(name_)}));
-        }
-        slot.null = false;
-        slot.d = value;
-    } else {
-        bool value = false;
-        if (!ParseBoolText(text, value)) {
-            throw EConvertError(
-                FormatMessage(Msg::FieldInvalidBoolean, {AnsiToUtf8(text), AnsiToUtf8(name_)}));
-        }
-        slot.null = false;
-        slot.i = value ? 1 : 0;
-    }
-    slot.dirty = true;
-    ValueWritten();
+    });
 }
 
 void TField::SetAsInteger(int64_t value) {
-    Slot& slot = WritableSlot(*dataSet_, *dataSet_->impl_, index_);
-    switch (dataSet_->impl_->schema[index_].kind) {
-        case Kind::Text:
-            SetTextValue(slot, IntToStr(value), size_);
-            break;
-        case Kind::Int:
-            slot.i = value;
-            break;
-        case Kind::Float:
-            slot.d = static_cast<double>(value);
-            break;
-        case Kind::Bool:
-            slot.i = value != 0 ? 1 : 0;
-            break;
-    }
-    slot.null = false;
-    slot.dirty = true;
-    ValueWritten();
+    WriteValue([&](Slot& slot, Kind kind) {
+        StoreConverted(slot, kind, size_, value, static_cast<double>(value), value != 0,
+                       [value] { return IntToStr(value); });
+    });
 }
 
 void TField::SetAsFloat(double value) {
-    Slot& slot = WritableSlot(*dataSet_, *dataSet_->impl_, index_);
-    switch (dataSet_->impl_->schema[index_].kind) {
-        case Kind::Text:
-            SetTextValue(slot, FloatToStr(value), size_);
-            break;
-        case Kind::Int:
-            slot.i = RoundToInt64(value);
-            break;
-        case Kind::Float:
-            slot.d = value;
-            break;
-        case Kind::Bool:
-            slot.i = value != 0 ? 1 : 0;
-            break;
-    }
-    slot.null = false;
-    slot.dirty = true;
-    ValueWritten();
+    WriteValue([&](Slot& slot, Kind kind) {
+        StoreConverted(slot, kind, size_, kind == Kind::Int ? RoundToInt64(value) : 0, value,
+                       value != 0, [value] { return FloatToStr(value); });
+    });
 }
 
 void TField::SetAsBoolean(bool value) {
-    Slot& slot = WritableSlot(*dataSet_, *dataSet_->impl_, index_);
-    switch (dataSet_->impl_->schema[index_].kind) {
-        case Kind::Text:
-            SetTextValue(slot, value ? kTrueText : kFalseText, size_);
-            break;
-        case Kind::Int:
-        case Kind::Bool:
-            slot.i = value ? 1 : 0;
-            break;
-        case Kind::Float:
-            slot.d = value ? 1 : 0;
-            break;
-    }
-    slot.null = false;
-    slot.dirty = true;
-    ValueWritten();
+    WriteValue([&](Slot& slot, Kind kind) {
+        StoreConverted(slot, kind, size_, value ? 1 : 0, value ? 1.0 : 0.0, value,
+                       [value] { return AnsiString(value ? kTrueText : kFalseText); });
+    });
 }
 
 AnsiString TField::DisplayText() const {
-    if (!OnGetText) return AsString();
-    AnsiString text;
-    OnGetText(const_cast<TField&>(*this), text, true);
-    return text;
+    return HookedText(*this, true);
 }
 
 AnsiString TField::Text() const {
-    if (!OnGetText) return AsString();
-    AnsiString text;
-    OnGetText(const_cast<TField&>(*this), text, false);
-    return text;
+    return HookedText(*this, false);
 }
 
 void TField::SetText(const AnsiString& text) {
@@ -869,6 +831,10 @@ void TClientDataSet::DatabaseError(const std::string& message) const {
 
 void TClientDataSet::CheckActive() const {
     if (state_ == dsInactive) DatabaseError(Msg::DataSetClosed);
+}
+
+void TClientDataSet::CheckEditing() const {
+    if (!Editing()) DatabaseError(Msg::NotEditing);
 }
 
 void TClientDataSet::SetState(TDataSetState state) {
@@ -1036,7 +1002,7 @@ void TClientDataSet::Insert() {
 
 void TClientDataSet::Edit() {
     CheckActive();
-    if (state_ == dsEdit || state_ == dsInsert) return;
+    if (Editing()) return;
     if (impl_->Count() == 0) {
         Append();
         return;
@@ -1048,7 +1014,7 @@ void TClientDataSet::Edit() {
 
 void TClientDataSet::Post() {
     CheckActive();
-    if (state_ != dsEdit && state_ != dsInsert) DatabaseError(Msg::NotEditing);
+    CheckEditing();
     Impl& impl = *impl_;
     if (state_ == dsInsert) {
         const int rec = impl.NewRecord();
@@ -1080,7 +1046,7 @@ void TClientDataSet::Post() {
 }
 
 void TClientDataSet::Cancel() {
-    if (state_ != dsEdit && state_ != dsInsert) return;
+    if (!Editing()) return;
     DiscardEdit();
     if (impl_->Count() == 0) bof_ = eof_ = true;
     SetState(dsBrowse);
@@ -1110,7 +1076,7 @@ void TClientDataSet::Delete() {
 
 void TClientDataSet::CheckBrowseMode() {
     CheckActive();
-    if (state_ == dsEdit || state_ == dsInsert) {
+    if (Editing()) {
         if (modified_) {
             Post();
         } else {
@@ -1204,13 +1170,9 @@ void TClientDataSet::SelectIndex(const AnsiString& name) {
         const std::vector<AnsiString> caseInsensitive = SplitFieldList(lists.second);
         std::vector<KeyPart> parts;
         for (const auto& field : SplitFieldList(def.Fields)) {
-            int column = -1;
-            for (size_t c = 0; c < impl.schema.size(); ++c) {
-                if (SameName(impl.schema[c].name, field)) column = static_cast<int>(c);
-            }
-            if (column < 0) DatabaseError(FormatMessage(Msg::FieldNotFound, {AnsiToUtf8(field)}));
             parts.push_back(KeyPart{
-                column, def.Options.Contains(ixDescending) || ListContains(descending, field),
+                FieldByName(field).Index(),
+                def.Options.Contains(ixDescending) || ListContains(descending, field),
                 def.Options.Contains(ixCaseInsensitive) || ListContains(caseInsensitive, field)});
         }
         if (parts.empty()) DatabaseError(FormatMessage(Msg::FieldNotFound, {""}));
@@ -1249,11 +1211,7 @@ void TClientDataSet::DeleteIndex(const AnsiString& name) {
     CheckBrowseMode();
     const int i = indexDefs_.IndexOf(name);
     if (i < 0) DatabaseError(FormatMessage(Msg::IndexNotFound, {AnsiToUtf8(name)}));
-    if (!indexName_.empty() && SameName(indexName_, name)) {
-        SelectIndex("");
-        indexName_.clear();
-        Notify(TDataEvent::DataSetChange);
-    }
+    if (!indexName_.empty() && SameName(indexName_, name)) ReturnToNaturalOrder();
     indexDefs_.defs_.erase(indexDefs_.defs_.begin() + i);
     indexDefs_.fieldLists_.erase(indexDefs_.fieldLists_.begin() + i);
 }
@@ -1270,13 +1228,17 @@ void TClientDataSet::SetIndexName(const AnsiString& name) {
     Notify(TDataEvent::DataSetChange);
 }
 
+void TClientDataSet::ReturnToNaturalOrder() {
+    SelectIndex("");
+    indexName_.clear();
+    Notify(TDataEvent::DataSetChange);
+}
+
 void TClientDataSet::IndexDefsCleared() {
     if (indexName_.empty()) return;
     if (Active()) {
         CheckBrowseMode();
-        SelectIndex("");
-        indexName_.clear();
-        Notify(TDataEvent::DataSetChange);
+        ReturnToNaturalOrder();
     } else {
         indexName_.clear();
     }
@@ -1297,7 +1259,7 @@ int TClientDataSet::ViewPosition() const {
 AnsiString TClientDataSet::ViewDisplayText(int viewPos, int fieldIndex) {
     CheckActive();
     TField& field = fields_[fieldIndex];
-    if (viewPos < 0 || viewPos >= ViewCount()) throw EListError(ListIndexMessage(viewPos));
+    CheckListIndex(viewPos, ViewCount());
     Impl& impl = *impl_;
     int mode = 1;
     int rec = -1;

@@ -179,7 +179,9 @@ class TField {
     friend class TClientDataSet;
     TField(TClientDataSet& ds, int index, AnsiString name, TFieldType type, int size)
         : dataSet_(&ds), index_(index), name_(std::move(name)), dataType_(type), size_(size) {}
-    void ValueWritten();  // marks the record modified and tells the listeners
+    // Every write goes through here (defined beside the writers).
+    template <class Write>
+    void WriteValue(Write write);
     TClientDataSet* dataSet_;
     int index_;
     AnsiString name_;
@@ -320,6 +322,8 @@ class TClientDataSet {
     void Notify(TDataEvent e);
     [[noreturn]] void DatabaseError(const std::string& message) const;
     void CheckActive() const;
+    bool Editing() const { return state_ == dsEdit || state_ == dsInsert; }
+    void CheckEditing() const;  // the not-editing error unless a record is edited or inserted
     void SetState(TDataSetState state);
     void MakeFields();
     void BeginInsert(bool append);
@@ -327,6 +331,7 @@ class TClientDataSet {
     // Selects the index of that name ("" = natural order) keeping the current
     // record current; raises when the index or one of its fields is unknown.
     void SelectIndex(const AnsiString& name);
+    void ReturnToNaturalOrder();  // drops the selected index and tells the listeners
     void IndexDefsCleared();
 
     AnsiString name_;

@@ -32,6 +32,12 @@ void PrintToStderr(const std::string& text) {
     std::fprintf(stderr, "%s\n", text.c_str());
 }
 
+// Passes an action's long hint to the application.
+void ShowActionHint(const QAction* action) {
+    if (Application != nullptr)
+        Application->SetHint(GetLongHint(action->property(kHintProperty).toString()));
+}
+
 // Passes a widget's long hint to the application while the pointer rests on it.
 class HintWatcher : public QObject {
   public:
@@ -189,19 +195,14 @@ void SetActionHint(QAction* action, const QString& hint) {
     action->setStatusTip(hint);
     if (!action->property(kHintWatched).toBool()) {
         action->setProperty(kHintWatched, true);
-        QObject::connect(action, &QAction::hovered, action, [action] {
-            if (Application != nullptr) {
-                Application->SetHint(GetLongHint(action->property(kHintProperty).toString()));
-            }
-        });
+        QObject::connect(action, &QAction::hovered, action, [action] { ShowActionHint(action); });
     }
 }
 
 void RouteMenuHints(QMenuBar* menuBar) {
     if (menuBar == nullptr) return;
     auto highlighted = [](QAction* action) {
-        if (Application != nullptr && action != nullptr)
-            Application->SetHint(GetLongHint(action->property(kHintProperty).toString()));
+        if (action != nullptr) ShowActionHint(action);
     };
     QObject::connect(menuBar, &QMenuBar::hovered, menuBar, highlighted);
     for (QAction* top : menuBar->actions()) {

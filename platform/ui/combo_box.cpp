@@ -24,9 +24,7 @@ class TComboBoxEdit : public QLineEdit {
     }
     void focusInEvent(QFocusEvent* e) override {
         QLineEdit::focusInEvent(e);
-        if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason) {
-            box_->Entered();
-        }
+        box_->Entered(e->reason());
     }
 
   private:
@@ -129,12 +127,12 @@ void TComboBox::ClearAll() {
 void TComboBox::focusInEvent(QFocusEvent* e) {
     QComboBox::focusInEvent(e);
     if (lineEdit() != nullptr) return;  // the edit field reports it
-    if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason) {
-        Entered();
-    }
+    Entered(e->reason());
 }
 
-void TComboBox::Entered() {
+void TComboBox::Entered(Qt::FocusReason reason) {
+    // Coming back from another window or a popup is no entering.
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
     if (OnEnter) Guarded(OnEnter);
 }
 

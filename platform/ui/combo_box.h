@@ -36,7 +36,7 @@ class TComboBox : public QComboBox {
     // selectionLength characters selected; complete says whether typed
     // characters may be completed to an entry.
     void TextEditedByUser(const QString& before, int selectionLength, bool complete);
-    void Entered();
+    void Entered(Qt::FocusReason reason);
 
     TComboBoxStyle style_ = csDropDown;
     bool silent_ = false;

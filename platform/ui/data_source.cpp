@@ -1,5 +1,8 @@
 #include "platform/ui/data_source.h"
 
+#include "platform/core/exceptions.h"
+#include "platform/ui/application.h"
+
 TDataSource::TDataSource(QObject* parent) : QObject(parent) {}
 
 TDataSource::~TDataSource() {
@@ -29,4 +32,19 @@ void TDataSource::UpdateRecord() {
     // A copy: a handler may register or remove handlers while it runs.
     auto handlers = updateHandlers_;
     for (auto& h : handlers) h.second();
+}
+
+bool ConfirmRecordDelete(QWidget* parent) {
+    return Application != nullptr &&
+           Application->Confirm(QString::fromUtf8(Msg::ConfirmCaption),
+                                QString::fromUtf8(Msg::DeleteRecordQuestion), parent);
+}
+
+void DeleteCurrentRecord(TClientDataSet& ds) {
+    if (ds.State() == dsInsert) {
+        ds.Cancel();
+        return;
+    }
+    if (ds.State() == dsEdit) ds.Cancel();
+    ds.Delete();
 }

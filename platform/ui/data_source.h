@@ -14,6 +14,8 @@
 
 #include "platform/dataset/client_dataset.h"
 
+class QWidget;
+
 class TDataSource : public QObject {
     Q_OBJECT
   public:
@@ -42,3 +44,10 @@ class TDataSource : public QObject {
     std::vector<std::pair<int, std::function<void()>>> updateHandlers_;
     int nextUpdateId_ = 1;
 };
+
+// Asks the user whether the current record shall be deleted; false when no
+// application object exists to ask.
+bool ConfirmRecordDelete(QWidget* parent);
+// Deletes the current record. An inserted record is only abandoned; an edited
+// one is deleted without storing its changes first.
+void DeleteCurrentRecord(TClientDataSet& ds);

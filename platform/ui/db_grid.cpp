@@ -6,11 +6,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <algorithm>
 #include <functional>
 
-#include "platform/core/exceptions.h"
 #include "platform/ui/application.h"
 #include "platform/ui/data_source.h"
 #include "platform/ui/qt_text.h"
@@ -189,14 +189,8 @@ void TDBGrid::SetDataSource(TDataSource* source) {
         });
         updateHandlerId_ = source->AddUpdateHandler([this] {
             if (committing_) return;
-            committing_ = true;
-            try {
-                CommitCellOrThrow();
-            } catch (...) {
-                committing_ = false;
-                throw;
-            }
-            committing_ = false;
+            QScopedValueRollback<bool> committing(committing_, true);
+            CommitCellOrThrow();
         });
     }
     OnDataSetChanged();
@@ -276,6 +270,20 @@ int TDBGrid::TotalWidth() const {
     return ColLeft(ColCount());
 }
 
+int TDBGrid::DataWidth() const {
+    return std::max(0, viewport()->width() - IndicatorWidth());
+}
+
+int TDBGrid::GripColAt(int x) const {
+    if (x < IndicatorWidth()) return -1;
+    int right = IndicatorWidth() - horizontalScrollBar()->value();
+    for (int c = 0; c < ColCount(); ++c) {
+        right += columns_[c].width;
+        if (std::abs(x - right) <= kResizeGrip) return c;
+    }
+    return -1;
+}
+
 int TDBGrid::TopRow() const {
     return verticalScrollBar()->value();
 }
@@ -331,7 +339,7 @@ void TDBGrid::UpdateScrollBars() {
     v->setRange(0, std::max(0, n - rows));
     v->setPageStep(rows);
     v->setSingleStep(1);
-    const int avail = std::max(0, viewport()->width() - IndicatorWidth());
+    const int avail = DataWidth();
     QScrollBar* h = horizontalScrollBar();
     h->setRange(0, std::max(0, TotalWidth() - avail));
     h->setPageStep(std::max(1, avail));
@@ -355,7 +363,7 @@ void TDBGrid::EnsureColVisible() {
     if (ColCount() == 0) return;
     const int x = ColLeft(col_);
     const int w = ColWidth(col_);
-    const int avail = std::max(0, viewport()->width() - IndicatorWidth());
+    const int avail = DataWidth();
     QScrollBar* h = horizontalScrollBar();
     if (x < h->value())
         h->setValue(x);
@@ -432,10 +440,13 @@ void TDBGrid::paintEvent(QPaintEvent*) {
     p.drawLine(iw - 1, 0, iw - 1, vr.height());
     const QRect dataArea(iw, 0, std::max(0, vr.width() - iw), vr.height());
 
+    // The first column whose right edge lies right of the scrolled-away part.
     int firstCol = 0;
-    while (firstCol < ColCount() && iw + ColLeft(firstCol + 1) - hx <= iw) ++firstCol;
+    int firstLeft = 0;
+    while (firstCol < ColCount() && firstLeft + columns_[firstCol].width <= hx)
+        firstLeft += columns_[firstCol++].width;
     auto visibleCols = [&](auto&& fn) {
-        int x = iw + ColLeft(firstCol) - hx;
+        int x = iw + firstLeft - hx;
         for (int c = firstCol; c < ColCount() && x < vr.width(); ++c) {
             fn(c, x, columns_[c].width);
             x += columns_[c].width;
@@ -614,10 +625,8 @@ void TDBGrid::CommitCellOrThrow() {
 bool TDBGrid::CommitCell() {
     if (!editorOpen_ || !editorModified_) return true;
     if (committing_) return false;
-    committing_ = true;
-    bool ok = TryRun([&] { CommitCellOrThrow(); });
-    committing_ = false;
-    return ok;
+    QScopedValueRollback<bool> committing(committing_, true);
+    return TryRun([&] { CommitCellOrThrow(); });
 }
 
 // ---------------------------------------------------------------- moving and editing
@@ -717,22 +726,10 @@ void TDBGrid::InsertRecord() {
 
 void TDBGrid::DeleteRecord() {
     TClientDataSet* ds = ActiveDataSet();
-    if (!ds || ds->ViewCount() == 0 || !Application) return;
-    if (!Application->Confirm(QString::fromUtf8(Msg::ConfirmCaption),
-                              QString::fromUtf8(Msg::DeleteRecordQuestion), this))
-        return;
+    if (!ds || ds->ViewCount() == 0 || !ConfirmRecordDelete(this)) return;
     CloseEditor();
     BusyScope busy(busy_);
-    TryRun([&] {
-        // An inserted record is only abandoned; an edited one is deleted
-        // without storing its changes first.
-        if (ds->State() == dsInsert) {
-            ds->Cancel();
-            return;
-        }
-        if (ds->State() == dsEdit) ds->Cancel();
-        ds->Delete();
-    });
+    TryRun([&] { DeleteCurrentRecord(*ds); });
     EnsureCurrentVisible();
     viewport()->update();
 }
@@ -904,14 +901,11 @@ void TDBGrid::mousePressEvent(QMouseEvent* e) {
     const int rh = RowHeight();
     if (pos.y() < rh) {
         // A title's right border starts resizing its column.
-        for (int c = 0; c < ColCount(); ++c) {
-            const int right = IndicatorWidth() + ColLeft(c + 1) - horizontalScrollBar()->value();
-            if (std::abs(pos.x() - right) <= kResizeGrip && pos.x() >= IndicatorWidth()) {
-                resizingCol_ = c;
-                resizeStartX_ = pos.x();
-                resizeStartWidth_ = ColWidth(c);
-                return;
-            }
+        const int c = GripColAt(pos.x());
+        if (c >= 0) {
+            resizingCol_ = c;
+            resizeStartX_ = pos.x();
+            resizeStartWidth_ = ColWidth(c);
         }
         return;
     }
@@ -937,14 +931,7 @@ void TDBGrid::mouseMoveEvent(QMouseEvent* e) {
         SetColWidth(resizingCol_, resizeStartWidth_ + pos.x() - resizeStartX_);
         return;
     }
-    bool onGrip = false;
-    if (pos.y() < RowHeight() && pos.x() >= IndicatorWidth()) {
-        for (int c = 0; c < ColCount() && !onGrip; ++c) {
-            const int right = IndicatorWidth() + ColLeft(c + 1) - horizontalScrollBar()->value();
-            onGrip = std::abs(pos.x() - right) <= kResizeGrip;
-        }
-    }
-    if (onGrip)
+    if (pos.y() < RowHeight() && GripColAt(pos.x()) >= 0)
         viewport()->setCursor(Qt::SplitHCursor);
     else
         viewport()->unsetCursor();

@@ -77,6 +77,8 @@ class TDBGrid : public QAbstractScrollArea {
     int IndicatorWidth() const;
     int ColLeft(int col) const;  // in content coordinates (before scrolling)
     int TotalWidth() const;
+    int DataWidth() const;       // the viewport's width right of the indicator column
+    int GripColAt(int x) const;  // the column whose title border lies at x, or -1
     void UpdateScrollBars();
     void EnsureCurrentVisible();
     void EnsureColVisible();

@@ -6,7 +6,6 @@
 #include <QPixmap>
 #include <QToolButton>
 
-#include "platform/core/exceptions.h"
 #include "platform/dataset/client_dataset.h"
 #include "platform/ui/application.h"
 #include "platform/ui/data_source.h"
@@ -163,6 +162,7 @@ void TDBNavigator::SetDataSource(TDataSource* source) {
     if (source_) {
         disconnect(eventConn_);
         disconnect(changeConn_);
+        disconnect(destroyConn_);
     }
     source_ = source;
     if (source) {
@@ -170,7 +170,7 @@ void TDBNavigator::SetDataSource(TDataSource* source) {
             connect(source, &TDataSource::dataEvent, this, [this](TDataEvent) { UpdateButtons(); });
         changeConn_ =
             connect(source, &TDataSource::dataSetChanged, this, &TDBNavigator::UpdateButtons);
-        connect(source, &QObject::destroyed, this, &TDBNavigator::UpdateButtons);
+        destroyConn_ = connect(source, &QObject::destroyed, this, &TDBNavigator::UpdateButtons);
     }
     UpdateButtons();
 }
@@ -300,16 +300,8 @@ void TDBNavigator::Run(TNavigateBtn b) {
             ds->Insert();
             break;
         case nbDelete:
-            if (!Application ||
-                !Application->Confirm(QString::fromUtf8(Msg::ConfirmCaption),
-                                      QString::fromUtf8(Msg::DeleteRecordQuestion), this))
-                return;
-            if (ds->State() == dsInsert) {
-                ds->Cancel();  // an inserted record is only abandoned
-                return;
-            }
-            if (ds->State() == dsEdit) ds->Cancel();
-            ds->Delete();
+            if (!ConfirmRecordDelete(this)) return;
+            DeleteCurrentRecord(*ds);
             break;
         case nbEdit:
             ds->Edit();

@@ -58,7 +58,7 @@ class TDBNavigator : public QWidget {
     void Run(TNavigateBtn b);
 
     QPointer<TDataSource> source_;
-    QMetaObject::Connection eventConn_, changeConn_;
+    QMetaObject::Connection eventConn_, changeConn_, destroyConn_;
     std::array<QToolButton*, ButtonCount> buttons_{};
     std::set<TNavigateBtn> visible_;
     QStringList hints_;

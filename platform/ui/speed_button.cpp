@@ -1,7 +1,6 @@
 #include "platform/ui/speed_button.h"
 
 #include <QIcon>
-#include <QMouseEvent>
 #include <QPixmap>
 #include <QStyleOptionToolButton>
 #include <QStylePainter>
@@ -56,12 +55,6 @@ void TSpeedButton::SetGlyph(const QPixmap& enabled, const QPixmap& disabled) {
 
 void TSpeedButton::Click() {
     if (isEnabled()) click();
-}
-
-void TSpeedButton::mouseReleaseEvent(QMouseEvent* e) {
-    // The base class raises clicked() for a release inside the button, which
-    // runs the click above.
-    QToolButton::mouseReleaseEvent(e);
 }
 
 void TSpeedButton::paintEvent(QPaintEvent*) {

@@ -24,7 +24,6 @@ class TSpeedButton : public QToolButton {
     std::function<void()> OnClick;  // run through the application's guard
 
   protected:
-    void mouseReleaseEvent(QMouseEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
 
   private:

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
@@ -47,21 +48,23 @@ TStringGridView::~TStringGridView() = default;
 
 // ---------------------------------------------------------------- geometry
 
-void TStringGridView::SetDefaultColWidth(int w) {
-    defaultColWidth_ = w;
-    colWidths_.clear();
+void TStringGridView::Relayout() {
     UpdateScrollBars();
     PlaceEditor();
     viewport()->update();
+}
+
+void TStringGridView::SetDefaultColWidth(int w) {
+    defaultColWidth_ = w;
+    colWidths_.clear();
+    Relayout();
 }
 
 void TStringGridView::SetColWidth(int col, int w) {
     if (col < 0) return;
     if (static_cast<size_t>(col) >= colWidths_.size()) colWidths_.resize(col + 1, -1);
     colWidths_[col] = w;
-    UpdateScrollBars();
-    PlaceEditor();
-    viewport()->update();
+    Relayout();
 }
 
 int TStringGridView::ColWidth(int col) const {
@@ -72,9 +75,7 @@ int TStringGridView::ColWidth(int col) const {
 
 void TStringGridView::SetDefaultRowHeight(int h) {
     rowHeight_ = h;
-    UpdateScrollBars();
-    PlaceEditor();
-    viewport()->update();
+    Relayout();
 }
 
 int TStringGridView::FixedWidth() const {
@@ -243,10 +244,9 @@ void TStringGridView::ModelChanged() {
         QString text = AnsiToQString(grid_.CellRef(grid_.Col(), grid_.Row()));
         if (editor_->text() != text) {
             int pos = editor_->cursorPosition();
-            syncing_ = true;
+            QScopedValueRollback<bool> syncing(syncing_, true);
             editor_->setText(text);
             editor_->setCursorPosition(std::min<int>(pos, text.size()));
-            syncing_ = false;
         }
         PlaceEditor();
     }
@@ -262,9 +262,10 @@ QLineEdit* TStringGridView::Editor() const {
 void TStringGridView::ShowEditor() {
     if (!grid_.HasOption(goEditing) || !CurrentExists()) return;
     editorMode_ = true;
-    syncing_ = true;
-    editor_->setText(AnsiToQString(grid_.CellRef(grid_.Col(), grid_.Row())));
-    syncing_ = false;
+    {
+        QScopedValueRollback<bool> syncing(syncing_, true);
+        editor_->setText(AnsiToQString(grid_.CellRef(grid_.Col(), grid_.Row())));
+    }
     PlaceEditor();
     if (editor_->isVisibleTo(this)) editor_->setFocus(Qt::OtherFocusReason);
 }
@@ -451,12 +452,18 @@ void TStringGridView::paintEvent(QPaintEvent*) {
     const QRect area = viewport()->rect();
     p.fillRect(area, pal.base());
 
-    std::vector<int> cols, rows;
-    for (int c = 0; c < std::min(grid_.FixedCols(), grid_.ColCount()); ++c) cols.push_back(c);
-    for (int c = leftCol_, x = FixedWidth(); c < grid_.ColCount() && x < area.width(); ++c) {
-        cols.push_back(c);
+    // The shown columns with their left edges, the fixed ones first.
+    std::vector<std::pair<int, int>> cols;
+    int x = 0;
+    for (int c = 0; c < std::min(grid_.FixedCols(), grid_.ColCount()); ++c) {
+        cols.emplace_back(c, x);
         x += ColWidth(c) + kLine;
     }
+    for (int c = leftCol_; c < grid_.ColCount() && x < area.width(); ++c) {
+        cols.emplace_back(c, x);
+        x += ColWidth(c) + kLine;
+    }
+    std::vector<int> rows;
     for (int r = 0; r < std::min(grid_.FixedRows(), grid_.RowCount()); ++r) rows.push_back(r);
     for (int r = topRow_, y = FixedHeight(); r < grid_.RowCount() && y < area.height(); ++r) {
         rows.push_back(r);
@@ -465,8 +472,8 @@ void TStringGridView::paintEvent(QPaintEvent*) {
 
     const bool focused = hasFocus() || editor_->hasFocus();
     for (int r : rows) {
-        for (int c : cols) {
-            const QRect cell(ColX(c), RowY(r), ColWidth(c), rowHeight_);
+        for (const auto& [c, cx] : cols) {
+            const QRect cell(cx, RowY(r), ColWidth(c), rowHeight_);
             const bool fixed = c < grid_.FixedCols() || r < grid_.FixedRows();
             const bool current = !fixed && c == grid_.Col() && r == grid_.Row();
             QColor textColor = pal.color(QPalette::Text);

@@ -84,6 +84,7 @@ class TStringGridView : public QAbstractScrollArea {
     void SyncFromBars();
     int FullyVisibleRows() const;
     void PlaceEditor();
+    void Relayout();  // after a size change: scroll bars, editor place, repaint
 
     TStringGrid grid_;
     int rowHeight_ = 24;
