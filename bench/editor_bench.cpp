@@ -290,22 +290,32 @@ void BM_OpenCommand(benchmark::State& state) {
 
 // ---------------------------------------------------------------- sorting
 
-// Picks a column in the sort box (the index is built ascending).
-void BM_SortPick(benchmark::State& state, const char* column) {
-    if (!EnsureOpened(state)) return;
-    MemoryCounters memory(state);
+// The sort box's entry of column, or 0 (the benchmark skipped) when there is none.
+int RequireSortEntry(benchmark::State& state, const char* column) {
     const int entry = SortEntry(column);
-    if (entry <= 0) {
-        state.SkipWithError("no such entry in the sort box");
-        return;
-    }
+    if (entry <= 0) state.SkipWithError("no such entry in the sort box");
+    return entry;
+}
+
+// Times action, with the events it causes, once per iteration.
+template <class Action>
+void TimeEach(benchmark::State& state, Action action) {
     for (auto _ : state) {
         const auto start = Clock::now();
-        PickSort(entry);
+        action();
         Settle();
         state.SetIterationTime(Seconds(start));
         if (!NoMessages(state)) break;
     }
+}
+
+// Picks a column in the sort box (the index is built ascending).
+void BM_SortPick(benchmark::State& state, const char* column) {
+    if (!EnsureOpened(state)) return;
+    MemoryCounters memory(state);
+    const int entry = RequireSortEntry(state, column);
+    if (entry <= 0) return;
+    TimeEach(state, [&] { PickSort(entry); });
     if (!ViewLooksSorted(column, false)) state.SkipWithError("the view is not sorted ascending");
 }
 
@@ -313,20 +323,11 @@ void BM_SortPick(benchmark::State& state, const char* column) {
 void BM_SortDescending(benchmark::State& state, const char* column) {
     if (!EnsureOpened(state)) return;
     MemoryCounters memory(state);
-    const int entry = SortEntry(column);
-    if (entry <= 0) {
-        state.SkipWithError("no such entry in the sort box");
-        return;
-    }
+    const int entry = RequireSortEntry(state, column);
+    if (entry <= 0) return;
     if (MainForm->cbSort->ItemIndex() != entry) PickSort(entry);
     Settle();
-    for (auto _ : state) {
-        const auto start = Clock::now();
-        MainForm->sbDirDesc->Click();
-        Settle();
-        state.SetIterationTime(Seconds(start));
-        if (!NoMessages(state)) break;
-    }
+    TimeEach(state, [] { MainForm->sbDirDesc->Click(); });
     if (!ViewLooksSorted(column, true)) state.SkipWithError("the view is not sorted descending");
 }
 
