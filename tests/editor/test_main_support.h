@@ -49,10 +49,10 @@ inline void SetRows(TStringGrid& g, const Rows& rows) {
         for (size_t c = 0; c < rows[r].size(); ++c)
             g.SetCells(static_cast<int>(c), static_cast<int>(r) + 1, rows[r][c]);
 }
-// The rows below the headings of a dialog's grid, cells joined by "|".
-inline QStringList GridRows(TStringGrid& g) {
+// The rows of a dialog's grid from first on (the headings are row 0), cells joined by "|".
+inline QStringList GridRows(TStringGrid& g, int first = 1) {
     QStringList rows;
-    for (int r = 1; r < g.RowCount(); ++r) {
+    for (int r = first; r < g.RowCount(); ++r) {
         std::string row;
         for (int c = 0; c < g.ColCount(); ++c) row += (c ? "|" : "") + g.Cells(c, r);
         rows << QString::fromStdString(row);
@@ -66,14 +66,8 @@ class MainWindowTest : public ::testing::Test {
         oldMark_ = FormatSettings.DecimalSeparator;
         FormatSettings.DecimalSeparator = ',';
         Application->SetTitle("QMT Editor");
-        oldMessage_ =
-            Application->SetMessageBoxHandler([this](const QString& caption, const QString& text) {
-                messages << caption + ": " + text;
-            });
-        oldError_ =
-            Application->SetErrorBoxHandler([this](const QString& caption, const QString& text) {
-                errors << caption + ": " + text;
-            });
+        oldMessage_ = Application->SetMessageBoxHandler(CollectInto(messages));
+        oldError_ = Application->SetErrorBoxHandler(CollectInto(errors));
         oldQuestion_ = Application->SetQuestionHandler([this](const QString&, const QString& text) {
             questions << text;
             return answerYes;
@@ -130,10 +124,7 @@ class MainWindowTest : public ::testing::Test {
             fmNewTable,
             [&] {
                 fmNewTable->leFieldCount->setText(QString::number(rows.size()));
-                TStringGrid& g = fmNewTable->sgFields->Grid();
-                for (size_t r = 0; r < rows.size(); ++r)
-                    for (size_t c = 0; c < rows[r].size(); ++c)
-                        g.SetCells(static_cast<int>(c), static_cast<int>(r) + 1, rows[r][c]);
+                SetRows(fmNewTable->sgFields->Grid(), rows);
             },
             1, [] { MainForm->sbNew->Click(); });
     }
@@ -141,7 +132,6 @@ class MainWindowTest : public ::testing::Test {
     void Restructure(const std::function<void()>& steps, int result = 1) {
         WithDialog(fmEditTable, steps, result, [] { MainForm->sbEditTable->Click(); });
     }
-    static void PickSort(int i) { Pick(MainForm->cbSort, i); }
 
     static QStringList SortItems() {
         QStringList items;
@@ -159,13 +149,12 @@ class MainWindowTest : public ::testing::Test {
     // Whether the commands that act on a table are switched on, all of them alike.
     static std::string TableCommands() {
         TMainForm& m = *MainForm;
-        const bool states[] = {m.sbSave->isEnabled(),      m.FileSaveItem->isEnabled(),
-                               m.sbSaveAs->isEnabled(),    m.FileSaveAsItem->isEnabled(),
-                               m.sbEditTable->isEnabled(), m.TabStructureItem->isEnabled(),
-                               m.cbSort->isEnabled(),      m.sbDirAsc->isEnabled(),
-                               m.sbDirDesc->isEnabled()};
         std::string s;
-        for (bool b : states) s += b ? '1' : '0';
+        for (bool b : {m.sbSave->isEnabled(), m.FileSaveItem->isEnabled(), m.sbSaveAs->isEnabled(),
+                       m.FileSaveAsItem->isEnabled(), m.sbEditTable->isEnabled(),
+                       m.TabStructureItem->isEnabled(), m.cbSort->isEnabled(),
+                       m.sbDirAsc->isEnabled(), m.sbDirDesc->isEnabled()})
+            s += b ? '1' : '0';
         return s;
     }
     // The commands, the grid (shown, fed with the active table through dsQMT),
@@ -173,12 +162,9 @@ class MainWindowTest : public ::testing::Test {
     static std::string View() {
         TMainForm& m = *MainForm;
         std::string s = TableCommands() + (m.dbgQMT->isHidden() ? " grid hidden" : " grid shown");
-        if (!m.dbgQMT->DataSource())
-            s += " unfed";
-        else
-            s += m.dbgQMT->DataSource() == dm1->dsQMT && dm1->dsQMT->DataSet() == ActiveTable
-                     ? " fed"
-                     : " fed wrongly";
+        const bool fedRight =
+            m.dbgQMT->DataSource() == dm1->dsQMT && dm1->dsQMT->DataSet() == ActiveTable;
+        s += !m.dbgQMT->DataSource() ? " unfed" : fedRight ? " fed" : " fed wrongly";
         s += m.DBNTable->isHidden() ? ", navigator hidden, " : ", navigator shown, ";
         if (!ActiveTable) return s + "no table";
         return s + ActiveTable->Name() + (ActiveTable->Active() ? " open" : " closed");
@@ -200,13 +186,15 @@ class MainWindowTest : public ::testing::Test {
     bool answerYes = true;
 
   private:
+    static TApplication::MessageHandler CollectInto(QStringList& boxes) {
+        return [&boxes](const QString& caption, const QString& text) {
+            boxes << caption + ": " + text;
+        };
+    }
     static bool Answer(QStringList& answers, QString& name) {
-        if (answers.isEmpty() || answers.first().isEmpty()) {
-            if (!answers.isEmpty()) answers.removeFirst();
-            return false;
-        }
-        name = answers.takeFirst();
-        return true;
+        const QString answer = answers.isEmpty() ? QString() : answers.takeFirst();
+        if (!answer.isEmpty()) name = answer;
+        return !answer.isEmpty();
     }
     char oldMark_ = '.';
     TApplication::MessageHandler oldMessage_, oldError_;

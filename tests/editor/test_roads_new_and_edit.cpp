@@ -18,9 +18,7 @@ TEST_F(RoadTest, NewTypedValuesSavedAsFileBytes) {
                   {"Count", "Integer", "-----"}});
         ASSERT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
         EXPECT_EQ(View(), "001111111 grid shown fed, navigator shown, cdsQMT1 open");
-        EXPECT_EQ(MainForm->windowTitle(), "QMT Editor 1.0.1");
         EXPECT_EQ(SortItems(), QStringList({"[None]", "Name", "Paid", "Amount", "Count"}));
-        EXPECT_EQ(ActiveTable->RecordCount(), 0);
 
         FocusGrid();
         TypeRecord({"alphabet", "true", c.amount1, "7"});

@@ -18,12 +18,8 @@ class ReadOnlyFolder {
         SetImmutable(true);
         const std::string probe = path_ + "/.probe";
         const int fd = ::open(probe.c_str(), O_CREAT | O_WRONLY, 0644);
-        if (fd >= 0) {
-            ::close(fd);
-            ::unlink(probe.c_str());
-        } else {
-            blocks_ = true;
-        }
+        blocks_ = fd < 0;
+        if (fd >= 0) ::close(fd), ::unlink(probe.c_str());
     }
     ~ReadOnlyFolder() {
         SetImmutable(false);

@@ -3,9 +3,9 @@
 // bytes, the decimal mark and the message of a raised exception.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -17,15 +17,10 @@
 #include "platform/core/number_text.h"
 
 // A fresh folder under the system's temporary folder, removed afterwards.
-// inMemory: under /dev/shm when it can be written, where flushing to disk costs
-// nothing (for tests that save many files).
 class ScratchDir {
   public:
-    explicit ScratchDir(bool inMemory = false) {
-        const std::filesystem::path base = inMemory && ::access("/dev/shm", W_OK) == 0
-                                               ? std::filesystem::path("/dev/shm")
-                                               : std::filesystem::temp_directory_path();
-        std::string pattern = (base / "qmt_test_XXXXXX").string();
+    ScratchDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "qmt_test_XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
         path_ = pattern;
     }
@@ -34,8 +29,6 @@ class ScratchDir {
         std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
         std::filesystem::remove_all(path_, ec);
     }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
 
     std::string File(const std::string& name) const { return (path_ / name).string(); }
     const std::filesystem::path& Path() const { return path_; }
@@ -69,8 +62,6 @@ class DecimalMark {
         FormatSettings.DecimalSeparator = mark;
     }
     ~DecimalMark() { FormatSettings.DecimalSeparator = saved_; }
-    DecimalMark(const DecimalMark&) = delete;
-    DecimalMark& operator=(const DecimalMark&) = delete;
 
   private:
     char saved_;

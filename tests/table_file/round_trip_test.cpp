@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <optional>
 #include <random>
-#include <string>
-#include <vector>
 
 #include "platform/core/ansi.h"
 #include "table_file/sy_db.h"
@@ -29,7 +26,6 @@ class RandomTables {
     explicit RandomTables(unsigned seed) : rng_(seed) {}
 
     int Pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
-    bool Chance(int percent) { return Pick(1, 100) <= percent; }
     // Between lo and hi bytes from pool, without the byte left out.
     std::string Bytes(const std::string& pool, int lo, int hi, char leftOut = '\0') {
         std::string s;
@@ -40,19 +36,19 @@ class RandomTables {
         return s;
     }
 
-    // Texts, with keywords and numbers among them that must stay texts.
-    std::string Text() {
-        const char* special[] = {"null", "", "true", "12"};
+    // A value of the kind: texts with keywords and numbers among them that
+    // must stay texts; numbers as an integer mantissa of up to 15 digits
+    // times a power of ten.
+    std::string Value(TFieldType type) {
         const int k = Pick(0, 9);
-        if (k < 4) return special[k];
+        if (type == ftInteger) return std::to_string(Pick(-2147483647, 2147483647));
+        if (type == ftBoolean) return k % 2 ? "true" : "false";
+        if (type == ftFloat)
+            return (k < 3 ? "-" : "") + std::to_string(Pick(1, 9)) + Bytes("0123456789", 0, 14) +
+                   "e" + std::to_string(Pick(-25, 25));
+        if (k < 4) return Texts{"null", "", "true", "12"}[static_cast<size_t>(k)];
         return Bytes("abcXYZ09 ,=;\"'\\\t\x01\x1f\x7f\x80\xa0\xc4\xe4\xf6\xfc\xdf\xff{}()[]-+.eE",
                      1, 40);
-    }
-
-    // An integer mantissa of up to 15 digits times a power of ten.
-    std::string Number() {
-        std::string m = std::to_string(Pick(1, 9)) + Bytes("0123456789", 0, 14);
-        return (Chance(30) ? "-" : "") + m + "e" + std::to_string(Pick(-25, 25));
     }
 
     std::vector<RandomColumn> Table(char quote) {
@@ -65,18 +61,12 @@ class RandomTables {
                 col.name = Bytes("abcdefXYZ 09_,=.'\"\xc4\xe4\xdf\t", 1, 31, quote);
             } while (col.name.empty() || std::any_of(cols.begin(), cols.begin() + c, clash));
             col.type = std::vector<TFieldType>{ftString, ftInteger, ftFloat, ftBoolean}[Pick(0, 3)];
-            const int nullPercent = Chance(25) ? 100 : Pick(0, 60);
+            const int nullPercent = Pick(1, 4) == 1 ? 100 : Pick(0, 60);
             for (int r = 0; r < nrows; ++r) {
-                if (Chance(nullPercent)) {
+                if (Pick(1, 100) <= nullPercent) {
                     col.values.push_back(std::nullopt);
-                } else if (col.type == ftString) {
-                    col.values.push_back(Text());
-                } else if (col.type == ftInteger) {
-                    col.values.push_back(std::to_string(Pick(-2147483647, 2147483647)));
-                } else if (col.type == ftFloat) {
-                    col.values.push_back(Number());
                 } else {
-                    col.values.push_back(Pick(0, 1) ? "true" : "false");
+                    col.values.push_back(Value(col.type));
                 }
             }
         }
@@ -89,7 +79,7 @@ class RandomTables {
 
 TEST(RoundTripTest, RandomTablesReadBackAsPredicted) {
     RandomTables random(20240611);
-    ScratchDir dir(true);
+    ScratchDir dir;
     const std::string path = dir.File("rt.qmt");
     for (int round = 0; round < 300; ++round) {
         DecimalMark mark(round % 2 ? ',' : '.');
@@ -97,65 +87,41 @@ TEST(RoundTripTest, RandomTablesReadBackAsPredicted) {
         const std::vector<RandomColumn> cols = random.Table(quote);
         const size_t nrows = cols[0].values.size();
 
+        // Numbers are written without a decimal mark, so they fill in as
+        // text whatever the mark.
         TClientDataSet source;
-        std::vector<ColumnDef> defs;
-        for (const auto& c : cols) defs.push_back({c.name, c.type, 64});
-        MakeDataSet(source, defs);
-        for (size_t r = 0; r < nrows; ++r) {
-            source.Append();
-            for (size_t j = 0; j < cols.size(); ++j) {
-                const auto& v = cols[j].values[r];
-                TField& f = source.Fields()[static_cast<int>(j)];
-                if (!v) continue;
-                if (cols[j].type == ftFloat) {
-                    f.SetAsFloat(std::strtod(v->c_str(), nullptr));
-                } else {
-                    f.SetAsString(*v);
-                }
-            }
-            source.Post();
+        std::vector<FieldDecl> defs;
+        Rows rows(nrows);
+        for (const auto& c : cols) {
+            defs.push_back({c.name, c.type, c.type == ftString ? 64 : -1});
+            for (size_t r = 0; r < nrows; ++r) rows[r].push_back(c.values[r].value_or("~"));
         }
+        MakeTable(source, defs);
+        AppendRows(source, rows);
         ASSERT_TRUE(SaveTableFile(path, quote, source)) << "round " << round;
 
         // What the reader must make of it: a column without a single value,
         // and every text column, becomes a text column of 16 plus its
         // longest text; numbers come back as floats, "null" texts as nulls.
-        Defs wantDefs;
-        Rows wantRows(nrows);
+        Texts wantDefs;
         for (const auto& c : cols) {
             size_t longest = 0;
             bool anyValue = false;
             for (const auto& v : c.values) {
                 if (v) longest = std::max(longest, v->size()), anyValue = true;
             }
-            if (c.type == ftString || !anyValue) {
-                wantDefs.push_back(c.name + ":S:" + std::to_string(16 + longest));
-            } else {
-                wantDefs.push_back(c.name + (c.type == ftBoolean ? ":B:0" : ":F:0"));
-            }
-            for (size_t r = 0; r < nrows; ++r) {
-                const auto& v = c.values[r];
-                char number[64];
-                if (v && c.type != ftString && c.type != ftBoolean)
-                    std::snprintf(number, sizeof number, "%.17g", std::strtod(v->c_str(), nullptr));
-                wantRows[r].push_back(!v || *v == "null"    ? "null"
-                                      : c.type == ftString  ? "'" + *v
-                                      : c.type == ftBoolean ? *v
-                                                            : std::string(number));
-            }
+            wantDefs.push_back(c.type == ftString || !anyValue
+                                   ? c.name + ":S:" + std::to_string(16 + longest)
+                                   : c.name + (c.type == ftBoolean ? ":B:0" : ":F:0"));
         }
+        Rows wantRows = RecordsOf(source);
+        for (auto& row : wantRows)
+            std::replace(row.begin(), row.end(), std::string("'null"), std::string("null"));
 
         TClientDataSet target;
         ASSERT_TRUE(LoadTableFile(path, target)) << "round " << round << "\n" << ReadBytes(path);
         EXPECT_EQ(DefsOf(target), wantDefs) << "round " << round;
         EXPECT_EQ(RecordsOf(target), wantRows) << "round " << round << "\n" << ReadBytes(path);
-
-        // Writing the loaded table again gives the same values.
-        ASSERT_TRUE(SaveTableFile(path, quote, target));
-        TClientDataSet again;
-        ASSERT_TRUE(LoadTableFile(path, again));
-        EXPECT_EQ(RecordsOf(again), wantRows) << "round " << round;
-        if (HasFailure()) break;
     }
 }
 

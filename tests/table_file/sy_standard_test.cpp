@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -13,10 +11,6 @@ struct SplitCase {
     bool ok;
     std::vector<std::string> entries;
 };
-
-void PrintTo(const SplitCase& c, std::ostream* os) {
-    *os << "line [" << c.line << "]";
-}
 
 class SplitTableLineTest : public testing::TestWithParam<SplitCase> {};
 
@@ -51,54 +45,25 @@ INSTANTIATE_TEST_SUITE_P(
         // blanks outside quotes are dropped, control bytes trimmed at the ends
         SplitCase{"tr ue,", true, {"b=true"}}, SplitCase{"1 000,", true, {"n=1000"}},
         SplitCase{"\t5\t,", true, {"n=5"}}, SplitCase{"\x01null\x1f,", true, {"u=null"}},
-        SplitCase{"1\t2,", false, {}},
-        // keywords
-        SplitCase{"true,false,null,", true, {"b=true", "b=false", "u=null"}},
-        // empty tokens add nothing
-        SplitCase{",,\t,", true, {}}, SplitCase{"\"a\",,", true, {"s=a"}},
+        SplitCase{"false,,", true, {"b=false"}},
         // quoted texts, pending text joining them
         SplitCase{"\"a\" \"b\",", true, {"s=a", "s=b"}}, SplitCase{"ab\"cd\",", true, {"s=abcd"}},
-        SplitCase{"\"ab\"cd,", false, {"s=ab"}}, SplitCase{"\t\"x\",", true, {"s=\tx"}},
-        SplitCase{"\"it's\",", true, {"s=it's"}},
+        SplitCase{"\"ab\"cd,", false, {"s=ab"}}, SplitCase{"\"it's\",", true, {"s=it's"}},
         SplitCase{"'say \"hi\"',", true, {"s=say \"hi\""}},
-        SplitCase{"\"a, b = c\",", true, {"s=a, b = c"}}, SplitCase{"\" x \",", true, {"s= x "}},
         // escapes inside quotes
         SplitCase{"\"a\\\\b\"", true, {"s=a\\b"}}, SplitCase{"\"a\\\"b\"", true, {"s=a\"b"}},
-        SplitCase{"\"a\\'b\"", true, {"s=a'b"}}, SplitCase{"'a\\'b'", true, {"s=a'b"}},
-        SplitCase{"\"a\\,b\"", true, {"s=a\\,b"}}, SplitCase{"\"\\ab\"", true, {"s=\\ab"}},
-        SplitCase{"\"a\\ b\"", true, {"s=a b"}}, SplitCase{"\"a\\\xe4\"", true, {"s=a\\\xe4"}},
-        SplitCase{"\"a\\\\\\\"b\",", true, {"s=a\\\"b"}},
+        SplitCase{"\"a\\'b\"", true, {"s=a'b"}}, SplitCase{"\"a\\,b\"", true, {"s=a\\,b"}},
+        SplitCase{"\"\\ab\"", true, {"s=\\ab"}}, SplitCase{"\"a\\ b\"", true, {"s=a b"}},
         // unclosed quoted texts are dropped at the end of the line
         SplitCase{"\"abc", true, {}}, SplitCase{"1,\"abc", true, {"n=1"}},
-        SplitCase{"\"ab\\", true, {}},
         // a backslash outside quotes is always an error
-        SplitCase{"1,\\", false, {"n=1"}}, SplitCase{"\\\"a\",", false, {}},
-        // empty and "null" texts
+        SplitCase{"1,\\", false, {"n=1"}},
+        // empty and "null" texts, numbers as written
         SplitCase{"\"\",", true, {"s="}}, SplitCase{"\"null\",", true, {"s=null"}},
-        // numbers are kept as written
-        SplitCase{".,E5,+4.50,1.5e-7,", true, {"n=.", "n=E5", "n=+4.50", "n=1.5e-7"}},
-        SplitCase{"0x10,", false, {}},
-        // bytes from 0x80 up are ordinary bytes
-        SplitCase{"\"\xc4\xd6\xdc\xdf\",", true, {"s=\xc4\xd6\xdc\xdf"}},
-        SplitCase{"\xa0,", false, {}},
-        // an embedded NUL is an ordinary byte
+        SplitCase{".,E5,+4.50,", true, {"n=.", "n=E5", "n=+4.50"}}, SplitCase{"0x10,", false, {}},
+        // bytes from 0x80 up and NUL are ordinary bytes
+        SplitCase{"\"\xc4\xdf\",", true, {"s=\xc4\xdf"}}, SplitCase{"\xa0,", false, {}},
         SplitCase{std::string("\"a\0b\",", 6), true, {std::string("s=a\0b", 5)}}));
-
-struct NumberCase {
-    const char* text;
-    bool isNumber;
-};
-
-TEST(IsNumberTextTest, AcceptsOnlyTheNumberForm) {
-    const NumberCase cases[] = {
-        {"12", true},     {"-3", true},     {"+4.50", true},  {".5", true},   {"5.", true},
-        {"1E5", true},    {"1.5e-7", true}, {"E5", true},     {".", true},    {"-.", true},
-        {"1e+5", true},   {"007", true},    {"-", false},     {"+", false},   {"1e", false},
-        {"1e+", false},   {"e", false},     {"1.2.3", false}, {"$1F", false}, {"0x10", false},
-        {"1-2", false},   {"True", false},  {"NULL", false},  {"", false},    {"1,5", false},
-        {"1E5E5", false}, {"+-1", false},   {"1e5.5", false}, {"E", false},   {"1 ", false}};
-    for (const auto& c : cases) EXPECT_EQ(table_line::IsNumberText(c.text), c.isNumber) << c.text;
-}
 
 // ---------------------------------------------------------------- grid rows
 
@@ -138,12 +103,8 @@ TEST(GridRowsTest, InsertDeleteSwap) {
     } cases[] = {
         {"insert at row 1", "HAB", [](TStringGrid& g) { GridInsertRow(g, 1); }, "H.AB"},
         {"insert past the last row", "HAB", [](TStringGrid& g) { GridInsertRow(g, 3); }, "HAB."},
-        {"insert at row 0", "HA", [](TStringGrid& g) { GridInsertRow(g, 0); }, ".HA"},
-        {"delete row 1", "HABC", [](TStringGrid& g) { GridDeleteRow(g, 1); }, "HBC"},
         {"delete the last row", "HABC", [](TStringGrid& g) { GridDeleteRow(g, 3); }, "HAB"},
-        {"swap rows 1 and 2", "HAB", [](TStringGrid& g) { GridSwapRows(g, 1, 2); }, "HBA"},
         {"swap rows 3 and 1", "HABC", [](TStringGrid& g) { GridSwapRows(g, 3, 1); }, "HCBA"},
-        {"swap a row with itself", "HAB", [](TStringGrid& g) { GridSwapRows(g, 2, 2); }, "HAB"},
         {"insert after rows were cut",  // never shows the texts of cut rows
          "HABC",
          [](TStringGrid& g) {
@@ -156,20 +117,6 @@ TEST(GridRowsTest, InsertDeleteSwap) {
         c.op(grid);
         EXPECT_EQ(RowNames(grid), c.after) << c.what;
     }
-}
-
-TEST(GridRowsTest, CurrentRowKeepsItsNumberOrMovesUpWhenCut) {
-    TStringGrid grid = MakeGrid("HAB");
-    grid.SetRow(1);
-    GridInsertRow(grid, 1);
-    EXPECT_EQ(grid.Row(), 1);
-    grid.SetRow(3);
-    GridDeleteRow(grid, 3);
-    EXPECT_EQ(RowNames(grid), "H.A");
-    EXPECT_EQ(grid.Row(), 2);
-    GridSwapRows(grid, 1, 2);
-    EXPECT_EQ(grid.Row(), 2);
-    EXPECT_EQ(RowNames(grid), "HA.");
 }
 
 }  // namespace

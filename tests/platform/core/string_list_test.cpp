@@ -11,45 +11,26 @@
 
 namespace {
 
-std::vector<std::string> Lines(std::string_view text) {
-    TStringList list;
-    list.SetText(text);
-    return list.Items();
-}
-
 using V = std::vector<std::string>;
 
-const struct {
-    const char* name;
-    std::string bytes;
-    V lines;
-} kSplitCases[] = {{"empty", "", {}},
-                   {"one line without break", "abc", {"abc"}},
-                   {"CR LF", "a\r\nb\r\n", {"a", "b"}},
-                   {"lone CR", "a\rb\r", {"a", "b"}},
-                   {"lone LF", "a\nb\n", {"a", "b"}},
-                   {"mixed", "a\r\nb\rc\nd", {"a", "b", "c", "d"}},
-                   {"LF CR is two breaks", "a\n\rb", {"a", "", "b"}},
-                   {"CR CR LF", "a\r\r\nb", {"a", "", "b"}},
-                   {"empty lines", "\r\n\r\n", {"", ""}},
-                   {"blanks kept", "  a \t\r\n", {"  a \t"}},
-                   {"NUL ends the text", std::string("a\r\nb\0c\r\nd", 9), {"a", "b"}},
-                   {"high bytes", "\xE4\x80\xFF\r\n", {"\xE4\x80\xFF"}}};
-
 TEST(StringList, SplitsLinesFromTextAndFile) {
+    const struct {
+        std::string bytes;
+        V lines;
+    } cases[] = {{"", {}},
+                 {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
+                 {"a\n\rb", {"a", "", "b"}},                      // LF CR is two breaks
+                 {std::string("a\r\nb\0c\r\nd", 9), {"a", "b"}},  // a NUL ends the text
+                 {"\xE4\x80\xFF\r\n", {"\xE4\x80\xFF"}}};
     ScratchDir dir;
-    for (const auto& c : kSplitCases) {
-        EXPECT_EQ(Lines(c.bytes), c.lines) << c.name;
-        WriteBytes(dir.File("t.qmt"), c.bytes);
+    for (const auto& c : cases) {
         TStringList list;
-        list.Add("old");
-        list.LoadFromFile(dir.File("t.qmt"));
-        EXPECT_EQ(list.Items(), c.lines) << c.name;
+        list.SetText(c.bytes);
+        EXPECT_EQ(list.Items(), c.lines) << c.bytes;
+        WriteBytes(dir.File("t.qmt"), c.bytes);
+        list.LoadFromFile(dir.File("t.qmt"));  // replaces the lines
+        EXPECT_EQ(list.Items(), c.lines) << c.bytes;
     }
-}
-
-TEST(StringList, LoadFromFileReportsTheFullPathAndReason) {
-    ScratchDir dir;
     TStringList list;
     const std::string missing = dir.File("missing.qmt");
     EXPECT_EQ(MessageOf<EFOpenError>([&] { list.LoadFromFile(missing); }),
@@ -84,14 +65,8 @@ TEST(StringList, SaveWhereNoFileCanBeCreatedRaisesAndLeavesTheFolder) {
     EXPECT_EQ(MessageOf<EFCreateError>([&] { WriteFileAtomically(path, "x"); }),
               "Datei " + path + " kann nicht erstellt werden. No such file or directory");
     EXPECT_TRUE(dir.Entries().empty());
-    EXPECT_THROW(WriteFileAtomically(dir.Path().string(), "x"), EFCreateError) << "a folder";
-    EXPECT_THROW(WriteFileAtomically("", "x"), EFCreateError);
-
     const std::string file = dir.File("t.qmt");
     WriteBytes(file, "old bytes\r\n");
-    ::chmod(file.c_str(), 0444);  // a read-only file stays, for every user
-    EXPECT_THROW(WriteFileAtomically(file, "new"), EFCreateError) << "a read-only file";
-    ::chmod(file.c_str(), 0644);
     {
         ReadOnlyFolder readOnly(dir.Path().string());
         if (!readOnly.Blocks()) GTEST_SKIP() << "this file system cannot make a folder read-only";

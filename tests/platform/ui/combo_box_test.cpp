@@ -7,10 +7,6 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QVBoxLayout>
-#include <QWidget>
-
-#include "platform/core/exceptions.h"
-#include "platform/ui/application.h"
 
 namespace {
 
@@ -25,7 +21,6 @@ class ComboBoxTest : public ::testing::Test {
         layout->addWidget(box);
         layout->addWidget(other);
         box->OnChange = [this] { changes.push_back(box->ItemIndex()); };
-        box->OnEnter = [this] { ++enters; };
         for (const char* s : {"[None]", "Alpha", "beta", "Beta2"}) box->AddItem(s);
         box->SetItemIndex(0);
         window.show();
@@ -33,45 +28,20 @@ class ComboBoxTest : public ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     }
     QString Text() const { return box->lineEdit()->text(); }
-    QString Selected() const { return box->lineEdit()->selectedText(); }
     void Type(const char* keys) { QTest::keyClicks(box, keys); }
-    void Refocus(Qt::FocusReason reason) {
-        other->setFocus(Qt::TabFocusReason);
-        box->setFocus(reason);
-    }
 
     QWidget window;
     TComboBox* box = new TComboBox(&window);
     QLineEdit* other = new QLineEdit(&window);
     Indexes changes;
-    int enters = 0;
 };
-
-TEST_F(ComboBoxTest, SettingFromCodeRaisesNoChange) {
-    EXPECT_TRUE(box->isEditable());
-    EXPECT_EQ(Text(), "[None]");
-    box->SetItemIndex(2);
-    EXPECT_EQ(Text(), "beta");
-    box->SetItemIndex(7);
-    EXPECT_EQ(box->ItemIndex(), -1);
-    EXPECT_EQ(Text(), "");
-    box->ClearAll();
-    box->AddItem("[None]");  // adding to an empty box selects nothing
-    EXPECT_EQ(box->ItemIndex(), -1);
-    EXPECT_EQ(Text(), "");
-    EXPECT_TRUE(changes.empty());
-}
 
 TEST_F(ComboBoxTest, TypingCompletesToTheFirstEntryThatBeginsWithTheText) {
     box->lineEdit()->clear();
     Type("b");
     EXPECT_EQ(Text(), "beta");
-    EXPECT_EQ(Selected(), "eta");  // the completed rest is selected
-    EXPECT_EQ(box->ItemIndex(), 2);
-    Type("e");  // the same entry, the same text: no change
-    EXPECT_EQ(Selected(), "ta");
-    EXPECT_EQ(changes, Indexes{2});
-    Type("ta2");  // "beta" is typed out, then "beta2" leads to "Beta2"
+    EXPECT_EQ(box->lineEdit()->selectedText(), "eta");  // the completed rest is selected
+    Type("eta2");  // "beta" is typed out, then "beta2" leads to "Beta2"
     EXPECT_EQ(Text(), "beta2");
     EXPECT_EQ(changes, (Indexes{2, 3}));
 
@@ -92,55 +62,23 @@ TEST_F(ComboBoxTest, TypingCompletesToTheFirstEntryThatBeginsWithTheText) {
     EXPECT_EQ(changes, (Indexes{2, -1, -1}));
 }
 
-TEST_F(ComboBoxTest, TextThatNamesNoEntryOrIsTypedInTheMiddle) {
-    box->lineEdit()->setCursorPosition(6);
-    Type("x");
-    EXPECT_EQ(Text(), "[None]x");
-    EXPECT_EQ(changes, Indexes{-1});
-    box->lineEdit()->setText("eta");
-    box->lineEdit()->setCursorPosition(0);
-    Type("b");  // does not complete, but names an entry
-    EXPECT_EQ(Text(), "beta");
-    EXPECT_EQ(Selected(), "");
-    EXPECT_EQ(box->ItemIndex(), 2);
-}
-
-TEST_F(ComboBoxTest, PickingFromTheListRaisesChangeEveryTime) {
-    QTest::keyClick(box, Qt::Key_Down);
-    EXPECT_EQ(Text(), "Alpha");
+TEST_F(ComboBoxTest, PickingRaisesChangeEveryTimeSettingFromCodeNever) {
     box->showPopup();
     QAbstractItemView* view = box->view();
     const QRect rect = view->visualRect(view->model()->index(2, 0));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
     EXPECT_EQ(Text(), "beta");
-    EXPECT_EQ(changes, (Indexes{1, 2}));
-
     box->SetStyle(csDropDownList);  // takes no text, picks all the same
     EXPECT_FALSE(box->isEditable());
-    EXPECT_EQ(box->ItemIndex(), 2);
     QTest::keyClick(box, Qt::Key_Up);
-    EXPECT_EQ(changes, (Indexes{1, 2, 1}));
-}
+    EXPECT_EQ(changes, (Indexes{2, 1}));
 
-TEST_F(ComboBoxTest, EnterRunsOnEveryFocusFromAnotherControl) {
-    Refocus(Qt::TabFocusReason);
-    enters = 0;
-    Refocus(Qt::TabFocusReason);
-    Refocus(Qt::MouseFocusReason);
-    box->SetStyle(csDropDownList);
-    Refocus(Qt::TabFocusReason);
-    EXPECT_EQ(enters, 3);
-}
-
-TEST_F(ComboBoxTest, AFailingHandlerIsShown) {
-    QStringList errors;
-    auto saved = Application->SetErrorBoxHandler(
-        [&](const QString&, const QString& text) { errors << text; });
-    box->OnChange = [] { throw Exception("Index 'x' nicht gefunden"); };
-    QTest::keyClick(box, Qt::Key_Down);
-    Application->SetErrorBoxHandler(saved);
-    EXPECT_EQ(errors, QStringList{"Index 'x' nicht gefunden."});
-    EXPECT_EQ(box->ItemIndex(), 1);
+    box->SetItemIndex(7);
+    EXPECT_EQ(box->ItemIndex(), -1);
+    box->ClearAll();
+    box->AddItem("[None]");  // adding to an empty box selects nothing
+    EXPECT_EQ(box->ItemIndex(), -1);
+    EXPECT_EQ(changes, (Indexes{2, 1}));
 }
 
 }  // namespace
