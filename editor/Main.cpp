@@ -409,10 +409,7 @@ void TMainForm::FileNew() {
     // The table shown so far is given up: until the new one exists no command
     // may act on a table, so that nothing half-built can be saved over a file.
     SetTableCommandsEnabled(false);
-    ActiveTable->Close();
-    ActiveTable->FieldDefs().Clear();
-    ActiveTable->IndexDefs().Clear();
-    ActiveTable->SetIndexName("");
+    ActiveTable->ResetStructure();
     TStringGrid& cells = fmNewTable->sgFields->Grid();
     // Columns of the dialog's grid: name, kind, length.
     for (int r = 1; r < cells.RowCount(); ++r) {
@@ -561,10 +558,7 @@ void TMainForm::sbEditTableClick() {
 void TMainForm::Restructure(TClientDataSet& source, TClientDataSet& target) {
     TStringGrid& cells = fmEditTable->sgFields->Grid();
     // Columns of the dialog's grid: old name, new name, kind, length.
-    target.Close();
-    target.FieldDefs().Clear();
-    target.IndexDefs().Clear();
-    target.SetIndexName("");
+    target.ResetStructure();
     for (int r = 1; r < cells.RowCount(); ++r) {
         TFieldDef& def = target.FieldDefs().AddFieldDef();
         def.SetName(cells.Cells(1, r));

@@ -21,11 +21,7 @@ void ReadTable(const std::vector<std::string_view>& lines, TClientDataSet& datas
     const size_t lineCount = lines.size();
     table_line::LineSplitter splitter;
 
-    // Prepare the dataset.
-    dataset.Close();
-    dataset.FieldDefs().Clear();
-    dataset.SetIndexName("");
-    dataset.IndexDefs().Clear();
+    dataset.ResetStructure();
 
     // Header: the third line names the columns.
     std::vector<TFieldDef*> defs;

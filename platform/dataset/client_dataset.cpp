@@ -974,6 +974,13 @@ void TClientDataSet::Close() {
     Notify(TDataEvent::DataSetChange);
 }
 
+void TClientDataSet::ResetStructure() {
+    Close();
+    FieldDefs().Clear();
+    SetIndexName("");
+    IndexDefs().Clear();
+}
+
 void TClientDataSet::BeginInsert(bool append) {
     CheckActive();
     CheckBrowseMode();

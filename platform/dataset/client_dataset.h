@@ -242,6 +242,10 @@ class TClientDataSet {
     // Nothing when already closed; a record being inserted is discarded and an
     // edit cancelled. Keeps the definitions and the records.
     void Close();
+    // Gives up the table's structure before a new one is defined: closes the
+    // dataset, clears its field definitions, selects natural order and clears
+    // its index definitions. The records stay until the next CreateDataSet.
+    void ResetStructure();
 
     void Append();  // ends a pending edit, then a new null record at the end, dsInsert
     void Insert();  // ends a pending edit, then a new null record before the current one
