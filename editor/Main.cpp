@@ -20,11 +20,13 @@
 
 #include "editor/data_module.h"
 #include "editor/edit_table.h"
-#include "editor/field_grid_editing.h"
+#include "editor/file_commands.h"
+#include "editor/field_text.h"
 #include "editor/info_dlg.h"
 #include "editor/new_table.h"
+#include "editor/sort_index.h"
+#include "editor/table_structure.h"
 #include "platform/core/exceptions.h"
-#include "platform/core/number_text.h"
 #include "platform/core/show_message.h"
 #include "platform/dataset/client_dataset.h"
 #include "platform/ui/application.h"
@@ -58,69 +60,12 @@ class TBusyCursor {
     TBusyCursor& operator=(const TBusyCursor&) = delete;
 };
 
-// Keeps the grid and the navigator from following the writer's walk over
-// every record; they catch up once when it is done.
-class TControlsDisabled {
-  public:
-    explicit TControlsDisabled(TClientDataSet& ds) : ds_(ds) { ds_.DisableControls(); }
-    ~TControlsDisabled() { ds_.EnableControls(); }
-    TControlsDisabled(const TControlsDisabled&) = delete;
-    TControlsDisabled& operator=(const TControlsDisabled&) = delete;
-
-  private:
-    TClientDataSet& ds_;
-};
-
 // A glyph file holds the enabled picture and the disabled one side by side.
 void LoadGlyph(TSpeedButton* button, const char* resource) {
     QPixmap both(resource);
     const int w = both.width() / 2;
     button->SetGlyph(both.copy(0, 0, w, both.height()), both.copy(w, 0, w, both.height()));
     button->setIconSize(QSize(w, both.height()));
-}
-
-// Sets type and length of a new field definition from a kind name; with
-// withInteger the kind "Integer" gives an integer column, otherwise it is an
-// unknown kind like any other and gives a text column of length 20.
-void SetKind(TFieldDef& def, const AnsiString& kind, const AnsiString& lengthText,
-             bool withInteger) {
-    if (kind == FieldKinds::String) {
-        def.SetDataType(ftString);
-        def.SetSize(StrToInt(lengthText));
-    } else if (withInteger && kind == FieldKinds::Integer) {
-        def.SetDataType(ftInteger);
-    } else if (kind == FieldKinds::Number) {
-        def.SetDataType(ftFloat);
-    } else if (kind == FieldKinds::Boolean) {
-        def.SetDataType(ftBoolean);
-    } else {
-        def.SetDataType(ftString);
-    }
-}
-
-// Writes a source value into a column of the restructured table, converted to
-// the new column's kind. The source value is not null.
-void CopyConverted(const TField& from, TField& to) {
-    switch (to.DataType()) {
-        case ftString:
-            to.SetAsString(from.AsString());
-            break;
-        case ftBoolean:
-            if (from.DataType() == ftBoolean) to.SetAsBoolean(from.AsBoolean());
-            break;
-        case ftFloat:
-            if (from.DataType() == ftFloat) {
-                to.SetAsFloat(from.AsFloat());
-            } else if (from.DataType() == ftString) {
-                double value;
-                if (TryStrToFloat(from.AsString(), value)) to.SetAsFloat(value);
-            } else {
-                to.SetAsFloat(0);
-            }
-            break;
-        default:
-            break;
-    }
 }
 
 // Runs a file dialog that starts on fileName (when given) and takes the chosen name back.
@@ -410,13 +355,9 @@ void TMainForm::FileNew() {
     // may act on a table, so that nothing half-built can be saved over a file.
     SetTableCommandsEnabled(false);
     ActiveTable->ResetStructure();
-    TStringGrid& cells = fmNewTable->sgFields->Grid();
     // Columns of the dialog's grid: name, kind, length.
-    for (int r = 1; r < cells.RowCount(); ++r) {
-        TFieldDef& def = ActiveTable->FieldDefs().AddFieldDef();
-        def.SetName(cells.Cells(0, r));
-        SetKind(def, cells.Cells(1, r), cells.Cells(2, r), true);
-    }
+    AddFieldDefs(ActiveTable->FieldDefs(), fmNewTable->sgFields->Grid(), 0,
+                 TKindNames::WithInteger);
     ActiveTable->CreateDataSet();
 
     BindGrid();
@@ -489,13 +430,9 @@ bool TMainForm::WriteActiveTable(const QString& path) {
     bool saved;
     {
         TBusyCursor busy;
-        TControlsDisabled quiet(*ActiveTable);
-        saved = SaveTableFile(PathBytes(path), '"', *ActiveTable);
+        saved = WriteTableFile(PathBytes(path), *ActiveTable);
     }
-    if (saved)
-        ActiveTable->Open();
-    else
-        ShowMessage(Msg::SaveFileError + path.toStdString());
+    if (!saved) ShowMessage(Msg::SaveFileError + path.toStdString());
     dbgQMT->setVisible(true);
     return saved;
 }
@@ -540,7 +477,7 @@ void TMainForm::sbEditTableClick() {
     TClientDataSet* target = source == dm1->cdsQMT1 ? dm1->cdsQMT2 : dm1->cdsQMT1;
     try {
         TBusyCursor busy;
-        Restructure(*source, *target);
+        Restructure(*source, *target, fmEditTable->sgFields->Grid());
     } catch (...) {
         // The old table stays the shown one: the grid shows it again.
         BindGrid();
@@ -553,74 +490,18 @@ void TMainForm::sbEditTableClick() {
     source->IndexDefs().Clear();
 }
 
-// Builds the columns of the dialog's rows in target and copies the carried
-// columns from source, in source's view order.
-void TMainForm::Restructure(TClientDataSet& source, TClientDataSet& target) {
-    TStringGrid& cells = fmEditTable->sgFields->Grid();
-    // Columns of the dialog's grid: old name, new name, kind, length.
-    target.ResetStructure();
-    for (int r = 1; r < cells.RowCount(); ++r) {
-        TFieldDef& def = target.FieldDefs().AddFieldDef();
-        def.SetName(cells.Cells(1, r));
-        SetKind(def, cells.Cells(2, r), cells.Cells(3, r), false);
-    }
-    target.CreateDataSet();
-
-    // A record still being edited in the shown table is stored first, so that
-    // it is counted and copied like every other.
-    if (source.Active()) source.CheckBrowseMode();
-    for (int i = 0; i < source.FieldDefs().Count(); ++i) {
-        const AnsiString name = source.FieldDefs()[i].Name();
-        int row = 1;
-        while (row < cells.RowCount() && cells.Cells(0, row) != name) ++row;
-        if (row >= cells.RowCount()) continue;  // dropped with its values
-
-        // The first carried column makes the empty records that every column
-        // fills. They are all alike, so appending them gives the same table as
-        // inserting each at the current position, without moving the others.
-        if (target.RecordCount() < source.RecordCount()) {
-            for (int k = source.RecordCount(); k > 0; --k) {
-                target.Append();
-                target.Post();
-            }
-        }
-        TField& from = source.FieldByName(name);
-        TField& to = target.FieldByName(cells.Cells(1, row));
-        source.First();
-        target.First();
-        while (!source.Eof() && !target.Eof()) {
-            target.Edit();
-            if (!from.IsNull()) CopyConverted(from, to);
-            target.Post();
-            source.Next();
-            target.Next();
-        }
-    }
-}
-
 // ---------------------------------------------------------------- sorting
 
 void TMainForm::cbSortChange() {
     TakeTypedText();
     const int index = cbSort->ItemIndex();
     if (index <= 0) {
-        const AnsiString current = ActiveTable->IndexName();
-        if (!current.empty()) {
-            ActiveTable->DeleteIndex(current);
-            ActiveTable->SetIndexName("");
-        }
+        DropSortIndex(*ActiveTable);
         return;
-    }
-    const AnsiString column = QStringToAnsi(cbSort->Item(index));
-    if (!ActiveTable->IndexName().empty()) {
-        const AnsiString old = ActiveTable->IndexName();
-        ActiveTable->SetIndexName("");
-        ActiveTable->DeleteIndex(old);
     }
     {
         TBusyCursor busy;
-        ActiveTable->AddIndex(column + "Index", column, {});
-        ActiveTable->SetIndexName(column + "Index");
+        SortByColumn(*ActiveTable, QStringToAnsi(cbSort->Item(index)));
     }
     sbDirAsc->SetDown(true);
 }
@@ -629,12 +510,8 @@ void TMainForm::SortDirection(bool descending) {
     const int index = cbSort->ItemIndex();
     if (index <= 0) return;
     TakeTypedText();
-    const AnsiString column = QStringToAnsi(cbSort->Item(index));
-    const AnsiString name = column + "Index";
     TBusyCursor busy;
-    ActiveTable->DeleteIndex(name);
-    ActiveTable->AddIndex(name, column, descending ? TIndexOptions{ixDescending} : TIndexOptions{});
-    ActiveTable->SetIndexName(name);
+    RebuildSortIndex(*ActiveTable, QStringToAnsi(cbSort->Item(index)), descending);
 }
 
 void TMainForm::sbDirAscClick() {
@@ -648,32 +525,9 @@ void TMainForm::sbDirDescClick() {
 // ---------------------------------------------------------------- field value text
 
 void TMainForm::FieldGetText(TField& sender, AnsiString& text, bool /*displayText*/) {
-    if (sender.DataType() == ftBoolean) {
-        if (sender.IsNull())
-            text.clear();
-        else
-            text = sender.AsBoolean() ? "true" : "false";
-    } else {
-        text = sender.AsString();
-    }
+    text = FieldValueText(sender);
 }
 
 void TMainForm::FieldSetText(TField& sender, const AnsiString& text) {
-    const AnsiString lower = LowerCase(text);
-    if (sender.DataType() == ftBoolean) {
-        if (lower == "true" || lower == "t" || lower == "1")
-            sender.SetAsBoolean(true);
-        else if (lower == "false" || lower == "f" || lower == "0")
-            sender.SetAsBoolean(false);
-        else
-            sender.Clear();
-    } else if (sender.DataType() == ftFloat) {
-        double value;
-        if (TryStrToFloat(lower, value))
-            sender.SetAsFloat(value);
-        else
-            sender.Clear();
-    } else {
-        sender.SetAsString(text);
-    }
+    SetFieldValueFromText(sender, text);
 }

@@ -147,7 +147,6 @@ class TMainForm : public QMainWindow {
     // every field's text to this window.
     void RefillSortBox();
     void SortDirection(bool descending);
-    void Restructure(TClientDataSet& source, TClientDataSet& target);
 
     std::unique_ptr<Ui::TMainForm> ui_;
     QLabel* statusText_ = nullptr;
