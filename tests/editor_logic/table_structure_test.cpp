@@ -176,13 +176,12 @@ TEST_F(RestructureTest, TargetGivesUpItsFormerTable) {
     EXPECT_EQ(target.RecordCount(), 0);
 }
 
-TEST_F(RestructureTest, ARecordBeingEditedIsStoredAndCopied) {
-    source->Last();
-    source->Edit();
+TEST_F(RestructureTest, ARecordBeingInsertedIsStoredAndCopied) {
+    source->Append();
     source->FieldByName("S").SetAsString("typed");
     Run({{"S", "S", "String", "10"}});
     EXPECT_EQ(source->State(), dsBrowse);
-    EXPECT_EQ(Column(target, "S"), (Texts{"12,5", "abc", "~", "7.5", "typed"}));
+    EXPECT_EQ(Column(target, "S"), (Texts{"12,5", "abc", "~", "7.5", "", "typed"}));
 }
 
 TEST_F(RestructureTest, ARefusedDefinitionLeavesTheSourceAsItWas) {
