@@ -41,10 +41,11 @@ void ReadTable(const std::vector<std::string_view>& lines, TClientDataSet& datas
 
     // Kind pass over the record lines. A line that does not split is passed
     // over here; the load pass fails on it.
+    // Tokens past the last column are not kept: such a line fails the load
+    // once its tokens up to the last column have been looked at.
     for (size_t i = 3; i + 1 < lineCount; ++i) {
-        if (!splitter.Scan(lines[i])) continue;
+        if (!splitter.Scan(lines[i], columnCount)) continue;
         for (size_t j = 0; j < splitter.Count(); ++j) {
-            if (j >= columnCount) throw LoadFailure{};  // more tokens than columns
             TFieldDef& def = *defs[j];
             if (def.DataType() != ftString) continue;
             switch (splitter.Kind(j)) {
@@ -65,9 +66,13 @@ void ReadTable(const std::vector<std::string_view>& lines, TClientDataSet& datas
                     break;
             }
         }
+        if (splitter.TooMany()) throw LoadFailure{};
     }
 
     // Create the dataset from the definitions (raises when there are none).
+    // A table of more records than a dataset holds is refused before any is made.
+    const size_t recordCount = lineCount - 4;
+    if (recordCount > 0) dataset.CheckRoomForRecord(static_cast<int64_t>(recordCount - 1));
     dataset.Close();
     dataset.CreateDataSet();
     dataset.Open();
@@ -82,10 +87,9 @@ void ReadTable(const std::vector<std::string_view>& lines, TClientDataSet& datas
     }
     std::string numberText;
     for (size_t i = 3; i + 1 < lineCount; ++i) {
-        if (!splitter.Split(lines[i])) throw LoadFailure{};
+        if (!splitter.Split(lines[i], fields.size()) || splitter.TooMany()) throw LoadFailure{};
         dataset.Append();
         for (size_t j = 0; j < splitter.Count(); ++j) {
-            if (j >= fields.size()) throw LoadFailure{};
             TField& field = *fields[j];
             const std::string_view value = splitter.Value(j);
             if (value == "null") {
@@ -120,13 +124,6 @@ void ReadTable(const std::vector<std::string_view>& lines, TClientDataSet& datas
 }
 
 // ---------------------------------------------------------------- writing
-
-bool HasLineBreak(std::string_view text) {
-    for (const char c : text) {
-        if (c == '\r' || c == '\n') return true;
-    }
-    return false;
-}
 
 // The bytes that a text value cannot hold as they are: the backslash, the
 // quote character, and CR and LF, which the format cannot hold at all.
@@ -175,8 +172,16 @@ bool LoadTableFile(const std::string& path, TClientDataSet& dataset) {
     FileBytes bytes;
     bytes.Load(path);
     std::vector<std::string_view> lines;
-    ForEachTextLine(bytes.View(), [&lines](std::string_view line) { lines.push_back(line); });
-    if (lines.size() < 4) return false;
+    try {
+        // Counted first, so that the list is made once at its final size.
+        size_t count = 0;
+        ForEachTextLine(bytes.View(), [&count](std::string_view) { ++count; });
+        if (count < 4) return false;
+        lines.reserve(count);
+        ForEachTextLine(bytes.View(), [&lines](std::string_view line) { lines.push_back(line); });
+    } catch (...) {
+        return false;  // no memory for the list of lines: the dataset is untouched
+    }
     try {
         ReadTable(lines, dataset);
         return true;
@@ -197,19 +202,14 @@ bool SaveTableFile(const std::string& path, char quote, TDataSet& dataset) {
 
         TFieldDefs& defs = dataset.FieldDefs();
         const int defCount = defs.Count();
+        const SpecialBytes special(quote);
         for (int i = 0; i < defCount; ++i) {
-            const AnsiString& name = defs[i].Name();
-            if (HasLineBreak(name)) return false;
-            text.push_back(quote);
-            text.append(name);
-            text.push_back(quote);
+            // Names are escaped as texts are, so that every name reads back.
+            if (!AppendQuotedText(text, defs[i].Name(), quote, special)) return false;
             text.push_back(',');
         }
         text.append("\r\n");
 
-        const SpecialBytes special(quote);
-        const size_t headerSize = text.size();
-        size_t written = 0;
         dataset.Open();
         dataset.First();
         TFields& fields = dataset.Fields();
@@ -252,14 +252,6 @@ bool SaveTableFile(const std::string& path, char quote, TDataSet& dataset) {
             }
             text.append("\r\n");
             dataset.Next();
-            if (++written == 64) {
-                // Room for the whole text at the rate of the first records, so
-                // that a large table is not copied again and again while it grows.
-                // A quarter more than that is only address space until it is used.
-                const size_t perRecord = (text.size() - headerSize) / 64 + 1;
-                text.reserve(text.size() +
-                             perRecord * static_cast<size_t>(dataset.RecordCount()) / 4 * 5);
-            }
         }
 
         AppendIntText(text, fields.Count());
