@@ -17,15 +17,43 @@ namespace {
 // Raised inside the reader's guard for the failures it detects itself.
 struct LoadFailure {};
 
-void ReadTable(const std::vector<std::string_view>& lines, TClientDataSet& dataset) {
-    const size_t lineCount = lines.size();
+// The lines of the file's text, walked afresh for each pass instead of kept
+// in a list, so that a file of many short lines costs no memory per line.
+class TextLines {
+  public:
+    explicit TextLines(std::string_view text) : text_(text) {
+        ForEachTextLine(text_, [this](std::string_view line) {
+            if (count_++ == 2) header_ = line;
+        });
+    }
+    size_t Count() const { return count_; }
+    // The third line.
+    std::string_view Header() const { return header_; }
+    // Calls onLine for every record line: the fourth line to the last but one.
+    template <class OnLine>
+    void ForEachRecordLine(OnLine onLine) const {
+        size_t n = 0;
+        ForEachTextLine(text_, [&](std::string_view line) {
+            if (n >= 3 && n + 1 < count_) onLine(line);
+            ++n;
+        });
+    }
+
+  private:
+    std::string_view text_;
+    std::string_view header_;
+    size_t count_ = 0;
+};
+
+void ReadTable(const TextLines& lines, TClientDataSet& dataset) {
+    const size_t lineCount = lines.Count();
     table_line::LineSplitter splitter;
 
     dataset.ResetStructure();
 
     // Header: the third line names the columns.
     std::vector<TFieldDef*> defs;
-    if (!splitter.Split(lines[2])) {
+    if (!splitter.Split(lines.Header())) {
         ShowMessage(Msg::LoadError);
     } else {
         defs.reserve(splitter.Count());
@@ -43,8 +71,8 @@ void ReadTable(const std::vector<std::string_view>& lines, TClientDataSet& datas
     // over here; the load pass fails on it.
     // Tokens past the last column are not kept: such a line fails the load
     // once its tokens up to the last column have been looked at.
-    for (size_t i = 3; i + 1 < lineCount; ++i) {
-        if (!splitter.Scan(lines[i], columnCount)) continue;
+    lines.ForEachRecordLine([&](std::string_view line) {
+        if (!splitter.Scan(line, columnCount)) return;
         for (size_t j = 0; j < splitter.Count(); ++j) {
             TFieldDef& def = *defs[j];
             if (def.DataType() != ftString) continue;
@@ -67,7 +95,7 @@ void ReadTable(const std::vector<std::string_view>& lines, TClientDataSet& datas
             }
         }
         if (splitter.TooMany()) throw LoadFailure{};
-    }
+    });
 
     // Create the dataset from the definitions (raises when there are none).
     // A table of more records than a dataset holds is refused before any is made.
@@ -86,8 +114,8 @@ void ReadTable(const std::vector<std::string_view>& lines, TClientDataSet& datas
         types.push_back(fields.back()->DataType());
     }
     std::string numberText;
-    for (size_t i = 3; i + 1 < lineCount; ++i) {
-        if (!splitter.Split(lines[i], fields.size()) || splitter.TooMany()) throw LoadFailure{};
+    lines.ForEachRecordLine([&](std::string_view line) {
+        if (!splitter.Split(line, fields.size()) || splitter.TooMany()) throw LoadFailure{};
         dataset.Append();
         for (size_t j = 0; j < splitter.Count(); ++j) {
             TField& field = *fields[j];
@@ -119,7 +147,7 @@ void ReadTable(const std::vector<std::string_view>& lines, TClientDataSet& datas
             }
         }
         dataset.Post();
-    }
+    });
     dataset.Close();
 }
 
@@ -171,17 +199,8 @@ bool AppendQuotedText(std::string& out, std::string_view text, char quote,
 bool LoadTableFile(const std::string& path, TClientDataSet& dataset) {
     FileBytes bytes;
     bytes.Load(path);
-    std::vector<std::string_view> lines;
-    try {
-        // Counted first, so that the list is made once at its final size.
-        size_t count = 0;
-        ForEachTextLine(bytes.View(), [&count](std::string_view) { ++count; });
-        if (count < 4) return false;
-        lines.reserve(count);
-        ForEachTextLine(bytes.View(), [&lines](std::string_view line) { lines.push_back(line); });
-    } catch (...) {
-        return false;  // no memory for the list of lines: the dataset is untouched
-    }
+    const TextLines lines(bytes.View());
+    if (lines.Count() < 4) return false;
     try {
         ReadTable(lines, dataset);
         return true;
