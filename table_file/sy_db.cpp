@@ -17,15 +17,43 @@ namespace {
 // Raised inside the reader's guard for the failures it detects itself.
 struct LoadFailure {};
 
-void ReadTable(const std::vector<std::string_view>& lines, TClientDataSet& dataset) {
-    const size_t lineCount = lines.size();
+// The lines of the file's text, walked afresh for each pass instead of kept
+// in a list, so that a file of many short lines costs no memory per line.
+class TextLines {
+  public:
+    explicit TextLines(std::string_view text) : text_(text) {
+        ForEachTextLine(text_, [this](std::string_view line) {
+            if (count_++ == 2) header_ = line;
+        });
+    }
+    size_t Count() const { return count_; }
+    // The third line.
+    std::string_view Header() const { return header_; }
+    // Calls onLine for every record line: the fourth line to the last but one.
+    template <class OnLine>
+    void ForEachRecordLine(OnLine onLine) const {
+        size_t n = 0;
+        ForEachTextLine(text_, [&](std::string_view line) {
+            if (n >= 3 && n + 1 < count_) onLine(line);
+            ++n;
+        });
+    }
+
+  private:
+    std::string_view text_;
+    std::string_view header_;
+    size_t count_ = 0;
+};
+
+void ReadTable(const TextLines& lines, TClientDataSet& dataset) {
+    const size_t lineCount = lines.Count();
     table_line::LineSplitter splitter;
 
     dataset.ResetStructure();
 
     // Header: the third line names the columns.
     std::vector<TFieldDef*> defs;
-    if (!splitter.Split(lines[2])) {
+    if (!splitter.Split(lines.Header())) {
         ShowMessage(Msg::LoadError);
     } else {
         defs.reserve(splitter.Count());
@@ -41,10 +69,11 @@ void ReadTable(const std::vector<std::string_view>& lines, TClientDataSet& datas
 
     // Kind pass over the record lines. A line that does not split is passed
     // over here; the load pass fails on it.
-    for (size_t i = 3; i + 1 < lineCount; ++i) {
-        if (!splitter.Scan(lines[i])) continue;
+    // Tokens past the last column are not kept: such a line fails the load
+    // once its tokens up to the last column have been looked at.
+    lines.ForEachRecordLine([&](std::string_view line) {
+        if (!splitter.Scan(line, columnCount)) return;
         for (size_t j = 0; j < splitter.Count(); ++j) {
-            if (j >= columnCount) throw LoadFailure{};  // more tokens than columns
             TFieldDef& def = *defs[j];
             if (def.DataType() != ftString) continue;
             switch (splitter.Kind(j)) {
@@ -65,9 +94,13 @@ void ReadTable(const std::vector<std::string_view>& lines, TClientDataSet& datas
                     break;
             }
         }
-    }
+        if (splitter.TooMany()) throw LoadFailure{};
+    });
 
     // Create the dataset from the definitions (raises when there are none).
+    // A table of more records than a dataset holds is refused before any is made.
+    const size_t recordCount = lineCount - 4;
+    if (recordCount > 0) dataset.CheckRoomForRecord(static_cast<int64_t>(recordCount - 1));
     dataset.Close();
     dataset.CreateDataSet();
     dataset.Open();
@@ -81,11 +114,10 @@ void ReadTable(const std::vector<std::string_view>& lines, TClientDataSet& datas
         types.push_back(fields.back()->DataType());
     }
     std::string numberText;
-    for (size_t i = 3; i + 1 < lineCount; ++i) {
-        if (!splitter.Split(lines[i])) throw LoadFailure{};
+    lines.ForEachRecordLine([&](std::string_view line) {
+        if (!splitter.Split(line, fields.size()) || splitter.TooMany()) throw LoadFailure{};
         dataset.Append();
         for (size_t j = 0; j < splitter.Count(); ++j) {
-            if (j >= fields.size()) throw LoadFailure{};
             TField& field = *fields[j];
             const std::string_view value = splitter.Value(j);
             if (value == "null") {
@@ -115,18 +147,11 @@ void ReadTable(const std::vector<std::string_view>& lines, TClientDataSet& datas
             }
         }
         dataset.Post();
-    }
+    });
     dataset.Close();
 }
 
 // ---------------------------------------------------------------- writing
-
-bool HasLineBreak(std::string_view text) {
-    for (const char c : text) {
-        if (c == '\r' || c == '\n') return true;
-    }
-    return false;
-}
 
 // The bytes that a text value cannot hold as they are: the backslash, the
 // quote character, and CR and LF, which the format cannot hold at all.
@@ -174,9 +199,8 @@ bool AppendQuotedText(std::string& out, std::string_view text, char quote,
 bool LoadTableFile(const std::string& path, TClientDataSet& dataset) {
     FileBytes bytes;
     bytes.Load(path);
-    std::vector<std::string_view> lines;
-    ForEachTextLine(bytes.View(), [&lines](std::string_view line) { lines.push_back(line); });
-    if (lines.size() < 4) return false;
+    const TextLines lines(bytes.View());
+    if (lines.Count() < 4) return false;
     try {
         ReadTable(lines, dataset);
         return true;
@@ -197,19 +221,14 @@ bool SaveTableFile(const std::string& path, char quote, TDataSet& dataset) {
 
         TFieldDefs& defs = dataset.FieldDefs();
         const int defCount = defs.Count();
+        const SpecialBytes special(quote);
         for (int i = 0; i < defCount; ++i) {
-            const AnsiString& name = defs[i].Name();
-            if (HasLineBreak(name)) return false;
-            text.push_back(quote);
-            text.append(name);
-            text.push_back(quote);
+            // Names are escaped as texts are, so that every name reads back.
+            if (!AppendQuotedText(text, defs[i].Name(), quote, special)) return false;
             text.push_back(',');
         }
         text.append("\r\n");
 
-        const SpecialBytes special(quote);
-        const size_t headerSize = text.size();
-        size_t written = 0;
         dataset.Open();
         dataset.First();
         TFields& fields = dataset.Fields();
@@ -252,14 +271,6 @@ bool SaveTableFile(const std::string& path, char quote, TDataSet& dataset) {
             }
             text.append("\r\n");
             dataset.Next();
-            if (++written == 64) {
-                // Room for the whole text at the rate of the first records, so
-                // that a large table is not copied again and again while it grows.
-                // A quarter more than that is only address space until it is used.
-                const size_t perRecord = (text.size() - headerSize) / 64 + 1;
-                text.reserve(text.size() +
-                             perRecord * static_cast<size_t>(dataset.RecordCount()) / 4 * 5);
-            }
         }
 
         AppendIntText(text, fields.Count());

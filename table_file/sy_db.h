@@ -30,7 +30,9 @@
 bool LoadTableFile(const std::string& path, TClientDataSet& dataset);
 
 // Writes dataset to path as a table file, names and texts enclosed in quote
-// (the editor passes the double quote), records in the order the dataset
+// (the editor passes the double quote) and escaped alike (every backslash
+// doubled, then a backslash before every quote character; a name or text
+// without either stands as it is), records in the order the dataset
 // presents them, numbers with "." as decimal mark. The whole text is built
 // first and the file replaced in one step: on false the file at path is as
 // it was. False also for a column name or text holding CR or LF and for a

@@ -64,13 +64,14 @@ bool LineSplitter::EndUnquoted(const char* pending, const char* end) {
     } else {
         return false;
     }
-    tokens_.push_back(Token{pending, text.size(), text.size(), kind});
+    AddToken(Token{pending, text.size(), text.size(), kind});
     return true;
 }
 
 template <bool kKeepTexts>
 bool LineSplitter::SplitLine(std::string_view line) {
     tokens_.clear();
+    tooMany_ = false;
     // What is kept of a line is never longer than the line, so the buffer
     // does not move while the line is split and the tokens may point into it.
     if (capacity_ < line.size()) {
@@ -105,8 +106,8 @@ bool LineSplitter::SplitLine(std::string_view line) {
                 if (p < end && *p == quote && pending == out && skipped == 0) {
                     // The whole text stands unescaped in the line.
                     ++p;
-                    tokens_.push_back(Token{kKeepTexts ? run : nullptr, kKeepTexts ? runLength : 0,
-                                            runLength, 's'});
+                    AddToken(Token{kKeepTexts ? run : nullptr, kKeepTexts ? runLength : 0,
+                                   runLength, 's'});
                     closed = true;
                     break;
                 }
@@ -120,7 +121,7 @@ bool LineSplitter::SplitLine(std::string_view line) {
                 if (*p == quote) {
                     ++p;
                     const size_t kept = static_cast<size_t>(out - pending);
-                    tokens_.push_back(Token{pending, kept, kept + skipped, 's'});
+                    AddToken(Token{pending, kept, kept + skipped, 's'});
                     pending = out;
                     closed = true;
                     break;
@@ -150,10 +151,12 @@ bool LineSplitter::SplitLine(std::string_view line) {
     return true;
 }
 
-bool LineSplitter::Split(std::string_view line) {
+bool LineSplitter::Split(std::string_view line, size_t limit) {
+    limit_ = limit;
     return SplitLine<true>(line);
 }
-bool LineSplitter::Scan(std::string_view line) {
+bool LineSplitter::Scan(std::string_view line, size_t limit) {
+    limit_ = limit;
     return SplitLine<false>(line);
 }
 

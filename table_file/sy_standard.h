@@ -38,14 +38,23 @@ bool IsNumberText(std::string_view text);
 // can split a million lines without allocating per value. The views point
 // into the line or into the splitter and stay valid until the next split, as
 // long as the line lives.
+//
+// A split may be given a token limit: tokens past it are checked as usual but
+// not kept (Count stays at the limit and TooMany tells), so a line of millions
+// of tokens costs no more memory than the line when only a few are wanted.
 class LineSplitter {
   public:
-    bool Split(std::string_view line);
+    static constexpr size_t kNoLimit = static_cast<size_t>(-1);
+
+    bool Split(std::string_view line, size_t limit = kNoLimit);
     // As Split, with the same result, kinds and lengths, but without keeping
     // the bytes of quoted texts: Value of an 's' token is then empty.
-    bool Scan(std::string_view line);
+    bool Scan(std::string_view line, size_t limit = kNoLimit);
 
     size_t Count() const { return tokens_.size(); }
+    // True when the last split found more tokens than its limit (also when it
+    // failed further on).
+    bool TooMany() const { return tooMany_; }
     // 's', 'b', 'u' or 'n'.
     char Kind(size_t i) const { return tokens_[i].kind; }
     std::string_view Value(size_t i) const {
@@ -63,10 +72,19 @@ class LineSplitter {
     };
     template <bool kKeepTexts>
     bool SplitLine(std::string_view line);
+    void AddToken(const Token& token) {
+        if (tokens_.size() < limit_) {
+            tokens_.push_back(token);
+        } else {
+            tooMany_ = true;
+        }
+    }
     // Classifies the pending text at a comma outside quotes; false on a bad token.
     bool EndUnquoted(const char* pending, const char* end);
 
     std::vector<Token> tokens_;
+    size_t limit_ = kNoLimit;
+    bool tooMany_ = false;
     std::unique_ptr<char[]> buffer_;
     size_t capacity_ = 0;
 };

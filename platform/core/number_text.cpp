@@ -4,6 +4,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "platform/core/exceptions.h"
 
@@ -147,9 +148,31 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// The largest double rounded to 15 significant digits, 1.79769313486232E308,
+// is what the 15-digit number text makes of every value from about
+// 1.7976931348623155E308 up: its digits and the power of ten of its first digit.
+constexpr std::string_view kLargestDigits15 = "179769313486232";
+constexpr long kLargestMagnitude = 308;
+
+// True when the digits (leading zeros stripped, at most 15 significant ones)
+// with their first digit at 10^magnitude stand for a value no larger than the
+// 15-digit text of the largest double, that is, one that exceeds the largest
+// double by less than half a unit in its 15th digit.
+bool WithinLargestStep(std::string_view digits, long magnitude) {
+    if (magnitude != kLargestMagnitude) return false;
+    while (!digits.empty() && digits.back() == '0') digits.remove_suffix(1);
+    if (digits.size() > kLargestDigits15.size()) return false;
+    char padded[16];
+    std::memset(padded, '0', kLargestDigits15.size());
+    std::memcpy(padded, digits.data(), digits.size());
+    return std::string_view(padded, kLargestDigits15.size()) <= kLargestDigits15;
+}
+
 // The value of a number whose conversion reported a result outside the range
-// of a double: too large fails, too small (nearer to zero than the smallest
-// double) is zero.
+// of a double: too large fails, except a value within the last 15-digit step
+// above the largest double, which is the largest double (the number text of
+// that double reads back); too small (nearer to zero than the smallest double)
+// is zero.
 bool OutOfRangeValue(std::string_view intDigits, std::string_view fracDigits,
                      std::string_view expDigits, bool expNegative, bool negative, double& value) {
     long exp = 0;
@@ -168,7 +191,20 @@ bool OutOfRangeValue(std::string_view intDigits, std::string_view fracDigits,
         while (zeros < fracDigits.size() && fracDigits[zeros] == '0') ++zeros;
         magnitude = exp - static_cast<long>(zeros) - 1;
     }
-    if (magnitude > 0) return false;
+    if (magnitude > 0) {
+        // The significant digits, from the first non-zero one.
+        std::string digits;
+        digits.reserve(intDigits.size() + fracDigits.size());
+        digits.append(intDigits.substr(lead));
+        digits.append(fracDigits);
+        const size_t first = digits.find_first_not_of('0');
+        if (first == std::string::npos ||
+            !WithinLargestStep(std::string_view(digits).substr(first), magnitude)) {
+            return false;
+        }
+        value = negative ? -std::numeric_limits<double>::max() : std::numeric_limits<double>::max();
+        return true;
+    }
     value = negative ? -0.0 : 0.0;
     return true;
 }

@@ -31,7 +31,11 @@ void AppendFloatText(std::string& out, double value, char decimalMark);
 // The platform's text-to-number syntax: blanks (0x20) around; an optional sign;
 // digits with at most one decimal mark, at least one digit or the mark (a lone
 // mark gives 0); then optionally E or e, an optional sign and digits, which may
-// be missing. A value outside the range of a double fails.
+// be missing. A value outside the range of a double fails, except a text of at
+// most 15 significant digits that exceeds the largest double by less than half
+// a unit in its 15th digit (1.79769313486232E308, what FloatToStr writes for
+// the largest doubles): it gives the largest double with its sign. A value
+// nearer to zero than the smallest double gives zero.
 bool TryStrToFloat(std::string_view text, double& value, char decimalMark);
 inline bool TryStrToFloat(std::string_view text, double& value) {
     return TryStrToFloat(text, value, FormatSettings.DecimalSeparator);

@@ -16,6 +16,9 @@ constexpr size_t kMaxFieldNameLength = 31;
 constexpr int kMaxStringSize = 65530;  // a text length of 65531 or more is refused
 constexpr int kDefaultStringSize = 20;
 
+constexpr const char* kTooManyRecords =
+    "Die Datenmenge kann nicht mehr als %d Datensätze aufnehmen";
+
 constexpr std::string_view kTrueText = "Wahr";
 constexpr std::string_view kFalseText = "Falsch";
 
@@ -122,6 +125,17 @@ bool SameName(std::string_view a, std::string_view b) {
     return true;
 }
 
+// A name in the form under which SameName finds it equal to others: every
+// byte replaced by its case-folded one.
+std::string FoldName(std::string_view name) {
+    const uint8_t* fold = Coll().secondary;
+    std::string folded(name.size(), '\0');
+    for (size_t i = 0; i < name.size(); ++i) {
+        folded[i] = static_cast<char>(fold[static_cast<unsigned char>(name[i])]);
+    }
+    return folded;
+}
+
 int CompareLevel(std::string_view a, std::string_view b, const uint8_t* table) {
     const size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
@@ -194,6 +208,14 @@ std::vector<AnsiString> SplitFieldList(std::string_view list) {
         start = end + 1;
     }
     return names;
+}
+
+// The fields of an index's field list: the whole text when it names a field of
+// the dataset as it stands (a column name may hold ";" or begin or end with a
+// blank), otherwise the parts of the ";"-separated list.
+std::vector<AnsiString> FieldList(TClientDataSet& dataSet, const AnsiString& list) {
+    if (!list.empty() && dataSet.FindField(list)) return {list};
+    return SplitFieldList(list);
 }
 
 bool ListContains(const std::vector<AnsiString>& names, std::string_view name) {
@@ -538,14 +560,7 @@ struct TClientDataSet::Impl {
 // ---------------------------------------------------------------- field definitions
 
 void TFieldDef::SetName(const AnsiString& name) {
-    if (!name.empty()) {
-        for (const auto& def : owner_->defs_) {
-            if (def.get() != this && !def->name_.empty() && SameName(def->name_, name)) {
-                throw EDatabaseError(FormatMessage(Msg::DuplicateName, {AnsiToUtf8(name)}));
-            }
-        }
-    }
-    name_ = name;
+    owner_->ReplaceName(*this, name);
 }
 
 void TFieldDef::SetDataType(TFieldType type) {
@@ -573,7 +588,35 @@ TFieldDef& TFieldDefs::AddFieldDef() {
 }
 
 void TFieldDefs::Clear() {
+    names_.clear();
     defs_.clear();
+}
+
+void TFieldDefs::ReplaceName(TFieldDef& def, const AnsiString& name) {
+    AnsiString newName = name;
+    if (name.empty()) {
+        ForgetName(def);
+    } else {
+        std::string key = FoldName(name);
+        const auto found = names_.find(key);
+        if (found != names_.end() && found->second != &def) {
+            throw EDatabaseError(FormatMessage(Msg::DuplicateName, {AnsiToUtf8(name)}));
+        }
+        if (found == names_.end()) {
+            // The new name is entered before the old one is given up, so a
+            // failure leaves the set as it was.
+            const std::string oldKey = FoldName(def.name_);
+            names_.emplace(std::move(key), &def);
+            if (!def.name_.empty()) names_.erase(oldKey);
+        }
+    }
+    def.name_.swap(newName);
+}
+
+void TFieldDefs::ForgetName(const TFieldDef& def) {
+    if (def.name_.empty()) return;
+    const auto found = names_.find(FoldName(def.name_));
+    if (found != names_.end() && found->second == &def) names_.erase(found);
 }
 
 int TFieldDefs::IndexOf(std::string_view name) const {
@@ -981,10 +1024,17 @@ void TClientDataSet::ResetStructure() {
     IndexDefs().Clear();
 }
 
+void TClientDataSet::CheckRoomForRecord(int64_t stored) const {
+    if (stored >= kMaxRecords) {
+        DatabaseError(FormatMessage(kTooManyRecords, {IntToStr(kMaxRecords)}));
+    }
+}
+
 void TClientDataSet::BeginInsert(bool append) {
     CheckActive();
     CheckBrowseMode();
     Impl& impl = *impl_;
+    CheckRoomForRecord(impl.slots);
     if (append || impl.Count() == 0) {
         impl.insertBefore = -1;
         impl.insertPos = impl.Count();
@@ -1173,10 +1223,10 @@ void TClientDataSet::SelectIndex(const AnsiString& name) {
         if (i < 0) DatabaseError(FormatMessage(Msg::IndexNotFound, {AnsiToUtf8(name)}));
         const TIndexDef& def = indexDefs_.defs_[i];
         const auto& lists = indexDefs_.fieldLists_[i];
-        const std::vector<AnsiString> descending = SplitFieldList(lists.first);
-        const std::vector<AnsiString> caseInsensitive = SplitFieldList(lists.second);
+        const std::vector<AnsiString> descending = FieldList(*this, lists.first);
+        const std::vector<AnsiString> caseInsensitive = FieldList(*this, lists.second);
         std::vector<KeyPart> parts;
-        for (const auto& field : SplitFieldList(def.Fields)) {
+        for (const auto& field : FieldList(*this, def.Fields)) {
             parts.push_back(KeyPart{
                 FieldByName(field).Index(),
                 def.Options.Contains(ixDescending) || ListContains(descending, field),
@@ -1205,9 +1255,9 @@ void TClientDataSet::AddIndex(const AnsiString& name, const AnsiString& fields,
         DatabaseError(FormatMessage(Msg::DuplicateIndexName, {AnsiToUtf8(name)}));
     }
     for (const AnsiString* list : {&fields, &descFields, &caseInsFields}) {
-        for (const auto& field : SplitFieldList(*list)) FieldByName(field);
+        for (const auto& field : FieldList(*this, *list)) FieldByName(field);
     }
-    if (SplitFieldList(fields).empty()) {
+    if (FieldList(*this, fields).empty()) {
         DatabaseError(FormatMessage(Msg::FieldNotFound, {AnsiToUtf8(fields)}));
     }
     indexDefs_.defs_.push_back(TIndexDef{name, fields, options});

@@ -31,6 +31,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/core/ansi.h"
@@ -78,7 +79,14 @@ class TFieldDefs {
 
   private:
     friend class TFieldDef;
+    // The names in use, folded to one letter case, each with the definition
+    // that carries it; empty names are not kept. Lets a new name be checked
+    // against every other without comparing them one by one. Whatever removes
+    // a definition calls ForgetName for it first.
+    void ReplaceName(TFieldDef& def, const AnsiString& name);
+    void ForgetName(const TFieldDef& def);
     std::vector<std::unique_ptr<TFieldDef>> defs_;
+    std::unordered_map<std::string, const TFieldDef*> names_;
 };
 
 // Index options as a set: {ixDescending}, {}.
@@ -278,10 +286,21 @@ class TClientDataSet {
     int RecNo() const;
     void SetRecNo(int recNo);  // a position outside 1..RecordCount is ignored
 
+    // The most records one creation of the dataset stores (deleted ones
+    // included): counts and positions are ints, with room for the record
+    // being inserted.
+    static constexpr int64_t kMaxRecords = 2147483647 - 1;
+    // Raises EDatabaseError "Die Datenmenge kann nicht mehr als %d Datensätze
+    // aufnehmen" unless one more record fits beside stored ones. Append and
+    // Insert check it before they begin a record.
+    void CheckRoomForRecord(int64_t stored) const;
+
     // Indexes. AddIndex first ends an edit in progress (the closed-dataset
     // error when closed); the fields must exist ("<name>: Feld '%s' nicht
     // gefunden") and the name must be new ("<name>: Doppelter Indexname '%s'").
-    // Field lists are separated by ";" with blanks trimmed; descFields names
+    // A field list that names a field as a whole (a name may hold ";" or
+    // blanks at its ends) is that field; any other is separated by ";" with
+    // blanks trimmed; descFields names
     // fields sorted descending, caseInsFields fields compared without regard to
     // case; the grouping level is not used. The index is not selected (it is
     // built when it is selected). DeleteIndex first ends an edit in progress,

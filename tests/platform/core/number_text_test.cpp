@@ -124,6 +124,42 @@ TEST(TryStrToFloat, AcceptsThePlatformSyntaxWithEitherMark) {
     EXPECT_FALSE(TryStrToFloat("1.5", value, ','));
 }
 
+TEST(TryStrToFloat, TheLargestDoublesFifteenDigitTextReadsBackAsTheLargestDouble) {
+    constexpr double kMax = std::numeric_limits<double>::max();
+    // Within the last 15-digit step above the largest double: the largest double.
+    // Beyond it, or more digits than the number text writes: out of range.
+    const std::pair<const char*, double> cases[] = {{"1.79769313486232E308", kMax},
+                                                    {"-1.79769313486232E308", -kMax},
+                                                    {"179769313486232E294", kMax},
+                                                    {"0.000179769313486232E312", kMax},
+                                                    {"1.797693134862320000E308", kMax},
+                                                    {"1.7976931348623157E308", kMax},
+                                                    {"1.79769313486231E308", 1.79769313486231E308},
+                                                    {"1.7976931348624E308", -99},
+                                                    {"1.797693134862321E308", -99},
+                                                    {"1.8E308", -99},
+                                                    {"-1.79769313486233E308", -99},
+                                                    {"1.79769313486232E309", -99},
+                                                    {"1e309", -99},
+                                                    {"1e400", -99},
+                                                    {"-1e400", -99}};
+    for (char mark : {'.', ','}) {
+        for (const auto& [text, expected] : cases) {
+            double value = -99;
+            EXPECT_EQ(TryStrToFloat(WithMark(text, mark), value, mark), expected != -99) << text;
+            EXPECT_EQ(value, expected) << text << mark;
+        }
+    }
+    // Every double whose number text is the 15-digit text of the largest one
+    // reads back from that text.
+    for (double v = kMax; FloatToStr(v, '.') == "1.79769313486232E308";
+         v = std::nextafter(v, 0.0)) {
+        double back = 0;
+        ASSERT_TRUE(TryStrToFloat(FloatToStr(-v, '.'), back, '.')) << v;
+        EXPECT_EQ(back, -kMax);
+    }
+}
+
 TEST(TryStrToInt, WholeNumbers) {
     const std::pair<const char*, int> cases[] = {
         {"  42", 42},      {"$1F", 31}, {"0x10", 16},        {"-2147483648", -2147483647 - 1},
