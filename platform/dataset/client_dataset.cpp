@@ -211,8 +211,12 @@ struct ColumnSchema {
 };
 
 // One value of the edit buffer. The text keeps its capacity from one record to
-// the next, so editing record after record does not allocate.
+// the next, so editing record after record does not allocate. A slot holds
+// the record's value only when its generation is the buffer's: putting a
+// record into edit or insert state starts a new generation and copies
+// nothing, and a column is copied into its slot when it is first written.
 struct Slot {
+    uint32_t gen = 0;
     bool null = true;
     bool dirty = false;
     int64_t i = 0;  // integers and truth values
@@ -279,16 +283,40 @@ struct Column {
             case Kind::Text:
                 if (v.null) {
                     lengths[r] = 0;
-                } else if (v.s.size() <= lengths[r]) {
-                    // A record's text is its own: a text that fits replaces it in place.
-                    if (!v.s.empty())
-                        std::memcpy(arena.data() + offsets[r], v.s.data(), v.s.size());
-                    lengths[r] = static_cast<uint32_t>(v.s.size());
                 } else {
-                    offsets[r] = arena.size();
-                    lengths[r] = static_cast<uint32_t>(v.s.size());
-                    arena.append(v.s);
+                    StoreText(r, v.s);
                 }
+                break;
+        }
+    }
+
+    // The text of record r (its null flag set apart).
+    void StoreText(int r, std::string_view s) {
+        if (s.size() <= lengths[r]) {
+            // A record's text is its own: a text that fits replaces it in place.
+            if (!s.empty()) std::memcpy(arena.data() + offsets[r], s.data(), s.size());
+        } else {
+            offsets[r] = arena.size();
+            arena.append(s);
+        }
+        lengths[r] = static_cast<uint32_t>(s.size());
+    }
+
+    void Reserve(size_t records) {
+        nulls.reserve(records);
+        switch (kind) {
+            case Kind::Int:
+                ints.reserve(records);
+                break;
+            case Kind::Float:
+                floats.reserve(records);
+                break;
+            case Kind::Bool:
+                bools.reserve(records);
+                break;
+            case Kind::Text:
+                offsets.reserve(records);
+                lengths.reserve(records);
                 break;
         }
     }
@@ -406,6 +434,10 @@ struct TClientDataSet::Impl {
     int insertPos = -1;     // view position shown for the record being inserted
     int insertBefore = -1;  // record number it goes before in natural order; -1 = end
     std::vector<Slot> buffer;
+    uint32_t gen = 1;              // the buffer's generation (see Slot)
+    int editRec = -1;              // the record being edited (dsEdit)
+    std::vector<int> written;      // columns written since the record entered the buffer
+    mutable std::string textForm;  // ViewText of a column that is not a text
 
     // Field reads of ViewDisplayText: 0 normal, 1 storage record, 2 edit buffer.
     int redirect = 0;
@@ -418,7 +450,14 @@ struct TClientDataSet::Impl {
     ValueRef Read(int c, TDataSetState state) const {
         ValueRef ref;
         if (redirect == 2 || (redirect == 0 && (state == dsEdit || state == dsInsert))) {
-            ref.slot = &buffer[c];
+            if (buffer[c].gen == gen) {
+                ref.slot = &buffer[c];
+            } else {
+                // Not written yet: the stored value of the edited record, or
+                // null for a record being inserted.
+                ref.column = &columns[c];
+                ref.rec = state == dsEdit ? editRec : -1;
+            }
         } else {
             ref.column = &columns[c];
             ref.rec = redirect == 1 ? redirectRec : CurrentRec();
@@ -441,6 +480,9 @@ struct TClientDataSet::Impl {
         columns.clear();
         for (const auto& c : schema) columns.emplace_back(c.kind);
         buffer.assign(schema.size(), Slot());
+        gen = 1;
+        editRec = -1;
+        written.clear();
         slots = 0;
         order.clear();
         natPos.clear();
@@ -451,12 +493,37 @@ struct TClientDataSet::Impl {
         insertPos = insertBefore = -1;
     }
 
-    void ClearBuffer() {
-        for (auto& s : buffer) s.Reset();
+    // Puts a record into the buffer without copying anything: rec for an
+    // edit, -1 for an insertion (every value null).
+    void StartBuffer(int rec) {
+        editRec = rec;
+        written.clear();
+        if (++gen == 0) {
+            for (auto& s : buffer) s.gen = 0;
+            gen = 1;
+        }
     }
 
-    void LoadBuffer(int rec) {
-        for (size_t c = 0; c < columns.size(); ++c) columns[c].Load(rec, buffer[c]);
+    // The slot of column c for a write, holding the record's value.
+    Slot& WritableSlot(int c) {
+        Slot& slot = buffer[c];
+        if (slot.gen != gen) {
+            if (editRec >= 0) {
+                columns[c].Load(editRec, slot);
+            } else {
+                slot.Reset();
+            }
+            slot.gen = gen;
+        }
+        return slot;
+    }
+
+    void MarkWritten(int c) {
+        Slot& slot = buffer[c];
+        if (!slot.dirty) {
+            slot.dirty = true;
+            written.push_back(c);
+        }
     }
 
     int NewRecord() {
@@ -469,12 +536,58 @@ struct TClientDataSet::Impl {
         for (size_t i = from; i < order.size(); ++i) natPos[order[i]] = static_cast<int32_t>(i);
     }
 
-    int CompareRecords(const std::vector<KeyPart>& parts, int a, int b) const {
-        for (const auto& p : parts) {
+    // Compares records a and b by the key parts from from on.
+    int CompareRecords(const std::vector<KeyPart>& parts, int a, int b, size_t from = 0) const {
+        for (size_t i = from; i < parts.size(); ++i) {
+            const KeyPart& p = parts[i];
             int r = columns[p.column].Compare(a, b, p.caseInsensitive);
             if (r) return p.descending ? -r : r;
         }
         return 0;
+    }
+
+    // Orders records [begin, end) (in natural order, with equal sort keys of
+    // the first key part) by the full comparison, stable.
+    template <class It>
+    void TieBreak(const std::vector<KeyPart>& parts, It begin, It end) const {
+        const KeyPart& first = parts[0];
+        const Column& col = columns[first.column];
+        auto byRest = [&](int32_t a, int32_t b) { return CompareRecords(parts, a, b, 1) < 0; };
+        if (col.kind != Kind::Text) {
+            // Equal keys of a number or truth value are equal values.
+            if (parts.size() > 1) std::stable_sort(begin, end, byRest);
+            return;
+        }
+        // Byte-identical texts (also a run of nulls) need no collation.
+        const std::string_view head = col.Text(*begin);
+        bool identical = true;
+        for (It it = begin + 1; it != end && identical; ++it) identical = col.Text(*it) == head;
+        if (identical) {
+            if (parts.size() > 1) std::stable_sort(begin, end, byRest);
+            return;
+        }
+        // The texts' places are carried in the entries, so that comparing two
+        // of them reads the arena only.
+        struct Tie {
+            uint64_t offset;
+            uint32_t length;
+            int32_t rec;
+        };
+        std::vector<Tie> ties;
+        ties.reserve(static_cast<size_t>(end - begin));
+        for (It it = begin; it != end; ++it) {
+            ties.push_back(Tie{col.offsets[*it], col.lengths[*it], *it});
+        }
+        const char* arena = col.arena.data();
+        std::stable_sort(ties.begin(), ties.end(), [&](const Tie& a, const Tie& b) {
+            const std::string_view ta(arena + a.offset, a.length);
+            const std::string_view tb(arena + b.offset, b.length);
+            int r = ta == tb ? 0 : CollateText(ta, tb, first.caseInsensitive);
+            if (r) return first.descending ? r > 0 : r < 0;
+            return parts.size() > 1 && CompareRecords(parts, a.rec, b.rec, 1) < 0;
+        });
+        It out = begin;
+        for (const Tie& t : ties) *out++ = t.rec;
     }
 
     std::vector<int32_t> BuildIndex(const std::vector<KeyPart>& parts) const {
@@ -504,22 +617,19 @@ struct TClientDataSet::Impl {
         // equal keys by the full comparison; both stable, so ties keep natural
         // order. Equal keys of a number or truth value need no second look.
         std::stable_sort(entries.begin(), entries.end());
+        std::vector<int32_t> result(entries.size());
+        for (size_t i = 0; i < entries.size(); ++i) result[i] = entries[i].rec;
         if (parts.size() > 1 || first.kind == Kind::Text) {
             for (size_t begin = 0; begin < entries.size();) {
                 size_t end = begin + 1;
                 while (end < entries.size() && entries[end].SameKey(entries[begin])) ++end;
                 if (end - begin > 1) {
-                    std::stable_sort(entries.begin() + static_cast<std::ptrdiff_t>(begin),
-                                     entries.begin() + static_cast<std::ptrdiff_t>(end),
-                                     [&](const Entry& a, const Entry& b) {
-                                         return CompareRecords(parts, a.rec, b.rec) < 0;
-                                     });
+                    TieBreak(parts, result.begin() + static_cast<std::ptrdiff_t>(begin),
+                             result.begin() + static_cast<std::ptrdiff_t>(end));
                 }
                 begin = end;
             }
         }
-        std::vector<int32_t> result(entries.size());
-        for (size_t i = 0; i < entries.size(); ++i) result[i] = entries[i].rec;
         return result;
     }
 
@@ -736,9 +846,9 @@ template <class Write>
 void TField::WriteValue(Write write) {
     dataSet_->CheckEditing();
     TClientDataSet::Impl& impl = *dataSet_->impl_;
-    Slot& slot = impl.buffer[index_];
+    Slot& slot = impl.WritableSlot(index_);
     write(slot, impl.schema[index_].kind);
-    slot.dirty = true;
+    impl.MarkWritten(index_);
     dataSet_->modified_ = true;
     dataSet_->Notify(TDataEvent::RecordChange);
 }
@@ -992,7 +1102,7 @@ void TClientDataSet::BeginInsert(bool append) {
         impl.insertBefore = impl.CurrentRec();
         impl.insertPos = impl.cur;
     }
-    impl.ClearBuffer();
+    impl.StartBuffer(-1);
     modified_ = false;
     bof_ = eof_ = false;
     SetState(dsInsert);
@@ -1014,7 +1124,7 @@ void TClientDataSet::Edit() {
         Append();
         return;
     }
-    impl_->LoadBuffer(impl_->CurrentRec());
+    impl_->StartBuffer(impl_->CurrentRec());
     modified_ = false;
     SetState(dsEdit);
 }
@@ -1025,7 +1135,7 @@ void TClientDataSet::Post() {
     Impl& impl = *impl_;
     if (state_ == dsInsert) {
         const int rec = impl.NewRecord();
-        for (size_t c = 0; c < impl.columns.size(); ++c) impl.columns[c].Store(rec, impl.buffer[c]);
+        for (const int c : impl.written) impl.columns[c].Store(rec, impl.buffer[c]);
         const size_t pos = impl.insertBefore >= 0
                                ? static_cast<size_t>(impl.natPos[impl.insertBefore])
                                : impl.order.size();
@@ -1036,10 +1146,9 @@ void TClientDataSet::Post() {
     } else {
         const int rec = impl.CurrentRec();
         bool keyChanged = false;
-        for (size_t c = 0; c < impl.columns.size(); ++c) {
-            if (!impl.buffer[c].dirty) continue;
+        for (const int c : impl.written) {
             impl.columns[c].Store(rec, impl.buffer[c]);
-            for (const auto& p : impl.keyParts) keyChanged |= p.column == static_cast<int>(c);
+            for (const auto& p : impl.keyParts) keyChanged |= p.column == c;
         }
         if (impl.indexed && keyChanged) {
             impl.index.erase(impl.index.begin() + impl.cur);
