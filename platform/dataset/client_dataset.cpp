@@ -732,10 +732,13 @@ bool TField::IsNull() const {
     return dataSet_->impl_->Read(index_, dataSet_->state_).IsNull();
 }
 
-AnsiString TField::AsString() const {
-    const ValueRef v = dataSet_->impl_->Read(index_, dataSet_->state_);
+namespace {
+
+// The readers of a value, shared by the fields and the view access.
+
+AnsiString TextForm(const ValueRef& v, Kind kind) {
     if (v.IsNull()) return AnsiString();
-    switch (dataSet_->impl_->schema[index_].kind) {
+    switch (kind) {
         case Kind::Text:
             return AnsiString(v.Text());
         case Kind::Int:
@@ -748,10 +751,9 @@ AnsiString TField::AsString() const {
     return AnsiString();
 }
 
-int64_t TField::AsInteger() const {
-    const ValueRef v = dataSet_->impl_->Read(index_, dataSet_->state_);
+int64_t ReadInteger(const ValueRef& v, Kind kind) {
     if (v.IsNull()) return 0;
-    switch (dataSet_->impl_->schema[index_].kind) {
+    switch (kind) {
         case Kind::Int:
         case Kind::Bool:
             return v.Int();
@@ -763,10 +765,9 @@ int64_t TField::AsInteger() const {
     return 0;
 }
 
-double TField::AsFloat() const {
-    const ValueRef v = dataSet_->impl_->Read(index_, dataSet_->state_);
+double ReadFloat(const ValueRef& v, Kind kind) {
     if (v.IsNull()) return 0;
-    switch (dataSet_->impl_->schema[index_].kind) {
+    switch (kind) {
         case Kind::Int:
         case Kind::Bool:
             return static_cast<double>(v.Int());
@@ -778,10 +779,9 @@ double TField::AsFloat() const {
     return 0;
 }
 
-bool TField::AsBoolean() const {
-    const ValueRef v = dataSet_->impl_->Read(index_, dataSet_->state_);
+bool ReadBoolean(const ValueRef& v, Kind kind, const AnsiString& name) {
     if (v.IsNull()) return false;
-    switch (dataSet_->impl_->schema[index_].kind) {
+    switch (kind) {
         case Kind::Int:
         case Kind::Bool:
             return v.Int() != 0;
@@ -791,15 +791,13 @@ bool TField::AsBoolean() const {
             bool value = false;
             if (!ParseBoolText(v.Text(), value)) {
                 throw EConvertError(FormatMessage(Msg::FieldInvalidBoolean,
-                                                  {AnsiToUtf8(v.Text()), AnsiToUtf8(name_)}));
+                                                  {AnsiToUtf8(v.Text()), AnsiToUtf8(name)}));
             }
             return value;
         }
     }
     return false;
 }
-
-namespace {
 
 void SetTextValue(Slot& slot, std::string_view text, int size) {
     slot.null = false;
@@ -829,6 +827,56 @@ void StoreConverted(Slot& slot, Kind kind, int size, int64_t i, double d, bool b
     slot.null = false;
 }
 
+// The writers of a value into a slot, shared by the fields and the bulk loader.
+
+void WriteString(Slot& slot, const ColumnSchema& col, std::string_view text) {
+    const Kind kind = col.kind;
+    if (kind == Kind::Text) {
+        SetTextValue(slot, text, col.size);
+    } else if (text.empty()) {
+        slot.null = true;
+    } else if (kind == Kind::Int) {
+        int value = 0;
+        if (!TryStrToInt(text, value)) {
+            throw EConvertError(
+                FormatMessage(Msg::FieldInvalidInteger, {AnsiToUtf8(text), AnsiToUtf8(col.name)}));
+        }
+        slot.null = false;
+        slot.i = value;
+    } else if (kind == Kind::Float) {
+        double value = 0;
+        if (!TryStrToFloat(text, value)) {
+            throw EConvertError(
+                FormatMessage(Msg::FieldInvalidFloat, {AnsiToUtf8(text), AnsiToUtf8(col.name)}));
+        }
+        slot.null = false;
+        slot.d = value;
+    } else {
+        bool value = false;
+        if (!ParseBoolText(text, value)) {
+            throw EConvertError(
+                FormatMessage(Msg::FieldInvalidBoolean, {AnsiToUtf8(text), AnsiToUtf8(col.name)}));
+        }
+        slot.null = false;
+        slot.i = value ? 1 : 0;
+    }
+}
+
+void WriteInteger(Slot& slot, const ColumnSchema& col, int64_t value) {
+    StoreConverted(slot, col.kind, col.size, value, static_cast<double>(value), value != 0,
+                   [value] { return IntToStr(value); });
+}
+
+void WriteFloat(Slot& slot, const ColumnSchema& col, double value) {
+    StoreConverted(slot, col.kind, col.size, col.kind == Kind::Int ? RoundToInt64(value) : 0, value,
+                   value != 0, [value] { return FloatToStr(value); });
+}
+
+void WriteBoolean(Slot& slot, const ColumnSchema& col, bool value) {
+    StoreConverted(slot, col.kind, col.size, value ? 1 : 0, value ? 1.0 : 0.0, value,
+                   [value] { return AnsiString(value ? kTrueText : kFalseText); });
+}
+
 // The text through OnGetText when it is set, else the field's own text form.
 AnsiString HookedText(const TField& field, bool displayText) {
     if (!field.OnGetText) return field.AsString();
@@ -839,6 +887,26 @@ AnsiString HookedText(const TField& field, bool displayText) {
 
 }  // namespace
 
+AnsiString TField::AsString() const {
+    const TClientDataSet::Impl& impl = *dataSet_->impl_;
+    return TextForm(impl.Read(index_, dataSet_->state_), impl.schema[index_].kind);
+}
+
+int64_t TField::AsInteger() const {
+    const TClientDataSet::Impl& impl = *dataSet_->impl_;
+    return ReadInteger(impl.Read(index_, dataSet_->state_), impl.schema[index_].kind);
+}
+
+double TField::AsFloat() const {
+    const TClientDataSet::Impl& impl = *dataSet_->impl_;
+    return ReadFloat(impl.Read(index_, dataSet_->state_), impl.schema[index_].kind);
+}
+
+bool TField::AsBoolean() const {
+    const TClientDataSet::Impl& impl = *dataSet_->impl_;
+    return ReadBoolean(impl.Read(index_, dataSet_->state_), impl.schema[index_].kind, name_);
+}
+
 // Every write: raises unless a record is being edited or inserted, lets write
 // change the edit buffer's slot, then marks the record modified and tells the
 // listeners.
@@ -847,69 +915,30 @@ void TField::WriteValue(Write write) {
     dataSet_->CheckEditing();
     TClientDataSet::Impl& impl = *dataSet_->impl_;
     Slot& slot = impl.WritableSlot(index_);
-    write(slot, impl.schema[index_].kind);
+    write(slot, impl.schema[index_]);
     impl.MarkWritten(index_);
     dataSet_->modified_ = true;
     dataSet_->Notify(TDataEvent::RecordChange);
 }
 
 void TField::Clear() {
-    WriteValue([](Slot& slot, Kind) { slot.Reset(); });
+    WriteValue([](Slot& slot, const ColumnSchema&) { slot.null = true; });
 }
 
 void TField::SetAsString(std::string_view text) {
-    WriteValue([&](Slot& slot, Kind kind) {
-        if (kind == Kind::Text) {
-            SetTextValue(slot, text, size_);
-        } else if (text.empty()) {
-            slot.null = true;
-        } else if (kind == Kind::Int) {
-            int value = 0;
-            if (!TryStrToInt(text, value)) {
-                throw EConvertError(
-                    FormatMessage(Msg::FieldInvalidInteger, {AnsiToUtf8(text), AnsiToUtf8(name_)}));
-            }
-            slot.null = false;
-            slot.i = value;
-        } else if (kind == Kind::Float) {
-            double value = 0;
-            if (!TryStrToFloat(text, value)) {
-                throw EConvertError(
-                    FormatMessage(Msg::FieldInvalidFloat, {AnsiToUtf8(text), AnsiToUtf8(name_)}));
-            }
-            slot.null = false;
-            slot.d = value;
-        } else {
-            bool value = false;
-            if (!ParseBoolText(text, value)) {
-                throw EConvertError(
-                    FormatMessage(Msg::FieldInvalidBoolean, {AnsiToUtf8(text), AnsiToUtf8(name_)}));
-            }
-            slot.null = false;
-            slot.i = value ? 1 : 0;
-        }
-    });
+    WriteValue([&](Slot& slot, const ColumnSchema& col) { WriteString(slot, col, text); });
 }
 
 void TField::SetAsInteger(int64_t value) {
-    WriteValue([&](Slot& slot, Kind kind) {
-        StoreConverted(slot, kind, size_, value, static_cast<double>(value), value != 0,
-                       [value] { return IntToStr(value); });
-    });
+    WriteValue([&](Slot& slot, const ColumnSchema& col) { WriteInteger(slot, col, value); });
 }
 
 void TField::SetAsFloat(double value) {
-    WriteValue([&](Slot& slot, Kind kind) {
-        StoreConverted(slot, kind, size_, kind == Kind::Int ? RoundToInt64(value) : 0, value,
-                       value != 0, [value] { return FloatToStr(value); });
-    });
+    WriteValue([&](Slot& slot, const ColumnSchema& col) { WriteFloat(slot, col, value); });
 }
 
 void TField::SetAsBoolean(bool value) {
-    WriteValue([&](Slot& slot, Kind kind) {
-        StoreConverted(slot, kind, size_, value ? 1 : 0, value ? 1.0 : 0.0, value,
-                       [value] { return AnsiString(value ? kTrueText : kFalseText); });
-    });
+    WriteValue([&](Slot& slot, const ColumnSchema& col) { WriteBoolean(slot, col, value); });
 }
 
 AnsiString TField::DisplayText() const {
@@ -1401,4 +1430,192 @@ AnsiString TClientDataSet::ViewDisplayText(int viewPos, int fieldIndex) {
     impl.redirect = mode;
     impl.redirectRec = rec;
     return field.DisplayText();
+}
+
+namespace {
+
+// A stored record's value for the view readers.
+ValueRef StoredValue(const TClientDataSet::Impl& impl, int viewPos, int fieldIndex) {
+    CheckListIndex(viewPos, impl.Count());
+    CheckListIndex(fieldIndex, static_cast<int>(impl.columns.size()));
+    ValueRef ref;
+    ref.column = &impl.columns[fieldIndex];
+    ref.rec = impl.View()[viewPos];
+    return ref;
+}
+
+}  // namespace
+
+bool TClientDataSet::ViewIsNull(int viewPos, int fieldIndex) const {
+    CheckActive();
+    return StoredValue(*impl_, viewPos, fieldIndex).IsNull();
+}
+
+std::string_view TClientDataSet::ViewText(int viewPos, int fieldIndex) const {
+    CheckActive();
+    const ValueRef v = StoredValue(*impl_, viewPos, fieldIndex);
+    const Kind kind = impl_->schema[fieldIndex].kind;
+    if (kind == Kind::Text) return v.IsNull() ? std::string_view() : v.Text();
+    impl_->textForm = TextForm(v, kind);
+    return impl_->textForm;
+}
+
+double TClientDataSet::ViewFloat(int viewPos, int fieldIndex) const {
+    CheckActive();
+    return ReadFloat(StoredValue(*impl_, viewPos, fieldIndex), impl_->schema[fieldIndex].kind);
+}
+
+int64_t TClientDataSet::ViewInteger(int viewPos, int fieldIndex) const {
+    CheckActive();
+    return ReadInteger(StoredValue(*impl_, viewPos, fieldIndex), impl_->schema[fieldIndex].kind);
+}
+
+bool TClientDataSet::ViewBoolean(int viewPos, int fieldIndex) const {
+    CheckActive();
+    return ReadBoolean(StoredValue(*impl_, viewPos, fieldIndex), impl_->schema[fieldIndex].kind,
+                       impl_->schema[fieldIndex].name);
+}
+
+// ---------------------------------------------------------------- bulk loading
+
+TBulkLoader::TBulkLoader(TClientDataSet& dataset, size_t expectedRecords) : dataSet_(dataset) {
+    dataSet_.CheckBrowseMode();
+    TClientDataSet::Impl& impl = *dataSet_.impl_;
+    const size_t total = static_cast<size_t>(impl.slots) + expectedRecords;
+    for (auto& c : impl.columns) c.Reserve(total);
+    impl.natPos.reserve(total);
+    impl.order.reserve(impl.order.size() + expectedRecords);
+}
+
+TBulkLoader::~TBulkLoader() {
+    if (finished_) return;
+    try {
+        Finish();
+    } catch (...) {
+        // Only bringing the index up to date or a listener can fail here: the
+        // dataset returns to natural order, on the last record added.
+        TClientDataSet::Impl& impl = *dataSet_.impl_;
+        if (impl.indexed && impl.index.size() != impl.order.size()) {
+            impl.indexed = false;
+            impl.index.clear();
+            impl.keyParts.clear();
+            dataSet_.indexName_.clear();
+            if (added_) impl.cur = impl.natPos[last_];
+        }
+    }
+}
+
+void TBulkLoader::ReserveText(int fieldIndex, size_t bytes) {
+    TClientDataSet::Impl& impl = *dataSet_.impl_;
+    CheckListIndex(fieldIndex, static_cast<int>(impl.columns.size()));
+    ::Column& col = impl.columns[fieldIndex];
+    if (col.kind == Kind::Text) col.arena.reserve(col.arena.size() + bytes);
+}
+
+void TBulkLoader::AddRecord() {
+    TClientDataSet::Impl& impl = *dataSet_.impl_;
+    last_ = impl.NewRecord();
+    impl.natPos[last_] = static_cast<int32_t>(impl.order.size());
+    impl.order.push_back(last_);
+    added_ = true;
+}
+
+int TBulkLoader::Column(int fieldIndex) const {
+    const TClientDataSet::Impl& impl = *dataSet_.impl_;
+    CheckListIndex(fieldIndex, static_cast<int>(impl.columns.size()));
+    if (!added_) dataSet_.DatabaseError(Msg::NotEditing);
+    return fieldIndex;
+}
+
+namespace {
+
+// A value of another kind than the column's: converted as the field's setter
+// converts it, then stored (nothing changes when the conversion raises).
+template <class Write>
+void StoreThroughSlot(TClientDataSet::Impl& impl, int c, int rec, Write write) {
+    Slot slot;
+    impl.columns[c].Load(rec, slot);
+    write(slot, impl.schema[c]);
+    impl.columns[c].Store(rec, slot);
+}
+
+}  // namespace
+
+void TBulkLoader::SetNull(int fieldIndex) {
+    TClientDataSet::Impl& impl = *dataSet_.impl_;
+    ::Column& col = impl.columns[Column(fieldIndex)];
+    col.nulls[last_] = 1;
+    Slot null;
+    col.Store(last_, null);
+}
+
+void TBulkLoader::SetText(int fieldIndex, std::string_view text) {
+    TClientDataSet::Impl& impl = *dataSet_.impl_;
+    const int c = Column(fieldIndex);
+    ::Column& col = impl.columns[c];
+    if (col.kind != Kind::Text) {
+        StoreThroughSlot(impl, c, last_,
+                         [&](Slot& slot, const ColumnSchema& s) { WriteString(slot, s, text); });
+        return;
+    }
+    const size_t size = static_cast<size_t>(std::max(impl.schema[c].size, 0));
+    col.nulls[last_] = 0;
+    col.StoreText(last_, text.substr(0, size));
+}
+
+void TBulkLoader::SetFloat(int fieldIndex, double value) {
+    TClientDataSet::Impl& impl = *dataSet_.impl_;
+    const int c = Column(fieldIndex);
+    ::Column& col = impl.columns[c];
+    if (col.kind != Kind::Float) {
+        StoreThroughSlot(impl, c, last_,
+                         [&](Slot& slot, const ColumnSchema& s) { WriteFloat(slot, s, value); });
+        return;
+    }
+    col.nulls[last_] = 0;
+    col.floats[last_] = value;
+}
+
+void TBulkLoader::SetBoolean(int fieldIndex, bool value) {
+    TClientDataSet::Impl& impl = *dataSet_.impl_;
+    const int c = Column(fieldIndex);
+    ::Column& col = impl.columns[c];
+    if (col.kind != Kind::Bool) {
+        StoreThroughSlot(impl, c, last_,
+                         [&](Slot& slot, const ColumnSchema& s) { WriteBoolean(slot, s, value); });
+        return;
+    }
+    col.nulls[last_] = 0;
+    col.bools[last_] = value ? 1 : 0;
+}
+
+void TBulkLoader::SetInteger(int fieldIndex, int64_t value) {
+    TClientDataSet::Impl& impl = *dataSet_.impl_;
+    const int c = Column(fieldIndex);
+    ::Column& col = impl.columns[c];
+    if (col.kind != Kind::Int) {
+        StoreThroughSlot(impl, c, last_,
+                         [&](Slot& slot, const ColumnSchema& s) { WriteInteger(slot, s, value); });
+        return;
+    }
+    col.nulls[last_] = 0;
+    col.ints[last_] = value;
+}
+
+void TBulkLoader::Finish() {
+    if (finished_) return;
+    finished_ = true;
+    TClientDataSet& ds = dataSet_;
+    TClientDataSet::Impl& impl = *ds.impl_;
+    if (added_) {
+        if (impl.indexed) {
+            impl.index = impl.BuildIndex(impl.keyParts);
+            impl.cur = impl.FindInView(last_);
+        } else {
+            impl.cur = impl.natPos[last_];
+        }
+        ds.bof_ = ds.eof_ = false;
+        ds.modified_ = false;
+    }
+    ds.Notify(TDataEvent::DataSetChange);
 }
