@@ -233,8 +233,12 @@ struct ColumnSchema {
 };
 
 // One value of the edit buffer. The text keeps its capacity from one record to
-// the next, so editing record after record does not allocate.
+// the next, so editing record after record does not allocate. A slot holds
+// the record's value only when its generation is the buffer's: putting a
+// record into edit or insert state starts a new generation and copies
+// nothing, and a column is copied into its slot when it is first written.
 struct Slot {
+    uint32_t gen = 0;
     bool null = true;
     bool dirty = false;
     int64_t i = 0;  // integers and truth values
@@ -301,16 +305,40 @@ struct Column {
             case Kind::Text:
                 if (v.null) {
                     lengths[r] = 0;
-                } else if (v.s.size() <= lengths[r]) {
-                    // A record's text is its own: a text that fits replaces it in place.
-                    if (!v.s.empty())
-                        std::memcpy(arena.data() + offsets[r], v.s.data(), v.s.size());
-                    lengths[r] = static_cast<uint32_t>(v.s.size());
                 } else {
-                    offsets[r] = arena.size();
-                    lengths[r] = static_cast<uint32_t>(v.s.size());
-                    arena.append(v.s);
+                    StoreText(r, v.s);
                 }
+                break;
+        }
+    }
+
+    // The text of record r (its null flag set apart).
+    void StoreText(int r, std::string_view s) {
+        if (s.size() <= lengths[r]) {
+            // A record's text is its own: a text that fits replaces it in place.
+            if (!s.empty()) std::memcpy(arena.data() + offsets[r], s.data(), s.size());
+        } else {
+            offsets[r] = arena.size();
+            arena.append(s);
+        }
+        lengths[r] = static_cast<uint32_t>(s.size());
+    }
+
+    void Reserve(size_t records) {
+        nulls.reserve(records);
+        switch (kind) {
+            case Kind::Int:
+                ints.reserve(records);
+                break;
+            case Kind::Float:
+                floats.reserve(records);
+                break;
+            case Kind::Bool:
+                bools.reserve(records);
+                break;
+            case Kind::Text:
+                offsets.reserve(records);
+                lengths.reserve(records);
                 break;
         }
     }
@@ -428,6 +456,10 @@ struct TClientDataSet::Impl {
     int insertPos = -1;     // view position shown for the record being inserted
     int insertBefore = -1;  // record number it goes before in natural order; -1 = end
     std::vector<Slot> buffer;
+    uint32_t gen = 1;              // the buffer's generation (see Slot)
+    int editRec = -1;              // the record being edited (dsEdit)
+    std::vector<int> written;      // columns written since the record entered the buffer
+    mutable std::string textForm;  // ViewText of a column that is not a text
 
     // Field reads of ViewDisplayText: 0 normal, 1 storage record, 2 edit buffer.
     int redirect = 0;
@@ -440,7 +472,14 @@ struct TClientDataSet::Impl {
     ValueRef Read(int c, TDataSetState state) const {
         ValueRef ref;
         if (redirect == 2 || (redirect == 0 && (state == dsEdit || state == dsInsert))) {
-            ref.slot = &buffer[c];
+            if (buffer[c].gen == gen) {
+                ref.slot = &buffer[c];
+            } else {
+                // Not written yet: the stored value of the edited record, or
+                // null for a record being inserted.
+                ref.column = &columns[c];
+                ref.rec = state == dsEdit ? editRec : -1;
+            }
         } else {
             ref.column = &columns[c];
             ref.rec = redirect == 1 ? redirectRec : CurrentRec();
@@ -463,6 +502,9 @@ struct TClientDataSet::Impl {
         columns.clear();
         for (const auto& c : schema) columns.emplace_back(c.kind);
         buffer.assign(schema.size(), Slot());
+        gen = 1;
+        editRec = -1;
+        written.clear();
         slots = 0;
         order.clear();
         natPos.clear();
@@ -473,12 +515,37 @@ struct TClientDataSet::Impl {
         insertPos = insertBefore = -1;
     }
 
-    void ClearBuffer() {
-        for (auto& s : buffer) s.Reset();
+    // Puts a record into the buffer without copying anything: rec for an
+    // edit, -1 for an insertion (every value null).
+    void StartBuffer(int rec) {
+        editRec = rec;
+        written.clear();
+        if (++gen == 0) {
+            for (auto& s : buffer) s.gen = 0;
+            gen = 1;
+        }
     }
 
-    void LoadBuffer(int rec) {
-        for (size_t c = 0; c < columns.size(); ++c) columns[c].Load(rec, buffer[c]);
+    // The slot of column c for a write, holding the record's value.
+    Slot& WritableSlot(int c) {
+        Slot& slot = buffer[c];
+        if (slot.gen != gen) {
+            if (editRec >= 0) {
+                columns[c].Load(editRec, slot);
+            } else {
+                slot.Reset();
+            }
+            slot.gen = gen;
+        }
+        return slot;
+    }
+
+    void MarkWritten(int c) {
+        Slot& slot = buffer[c];
+        if (!slot.dirty) {
+            slot.dirty = true;
+            written.push_back(c);
+        }
     }
 
     int NewRecord() {
@@ -491,12 +558,58 @@ struct TClientDataSet::Impl {
         for (size_t i = from; i < order.size(); ++i) natPos[order[i]] = static_cast<int32_t>(i);
     }
 
-    int CompareRecords(const std::vector<KeyPart>& parts, int a, int b) const {
-        for (const auto& p : parts) {
+    // Compares records a and b by the key parts from from on.
+    int CompareRecords(const std::vector<KeyPart>& parts, int a, int b, size_t from = 0) const {
+        for (size_t i = from; i < parts.size(); ++i) {
+            const KeyPart& p = parts[i];
             int r = columns[p.column].Compare(a, b, p.caseInsensitive);
             if (r) return p.descending ? -r : r;
         }
         return 0;
+    }
+
+    // Orders records [begin, end) (in natural order, with equal sort keys of
+    // the first key part) by the full comparison, stable.
+    template <class It>
+    void TieBreak(const std::vector<KeyPart>& parts, It begin, It end) const {
+        const KeyPart& first = parts[0];
+        const Column& col = columns[first.column];
+        auto byRest = [&](int32_t a, int32_t b) { return CompareRecords(parts, a, b, 1) < 0; };
+        if (col.kind != Kind::Text) {
+            // Equal keys of a number or truth value are equal values.
+            if (parts.size() > 1) std::stable_sort(begin, end, byRest);
+            return;
+        }
+        // Byte-identical texts (also a run of nulls) need no collation.
+        const std::string_view head = col.Text(*begin);
+        bool identical = true;
+        for (It it = begin + 1; it != end && identical; ++it) identical = col.Text(*it) == head;
+        if (identical) {
+            if (parts.size() > 1) std::stable_sort(begin, end, byRest);
+            return;
+        }
+        // The texts' places are carried in the entries, so that comparing two
+        // of them reads the arena only.
+        struct Tie {
+            uint64_t offset;
+            uint32_t length;
+            int32_t rec;
+        };
+        std::vector<Tie> ties;
+        ties.reserve(static_cast<size_t>(end - begin));
+        for (It it = begin; it != end; ++it) {
+            ties.push_back(Tie{col.offsets[*it], col.lengths[*it], *it});
+        }
+        const char* arena = col.arena.data();
+        std::stable_sort(ties.begin(), ties.end(), [&](const Tie& a, const Tie& b) {
+            const std::string_view ta(arena + a.offset, a.length);
+            const std::string_view tb(arena + b.offset, b.length);
+            int r = ta == tb ? 0 : CollateText(ta, tb, first.caseInsensitive);
+            if (r) return first.descending ? r > 0 : r < 0;
+            return parts.size() > 1 && CompareRecords(parts, a.rec, b.rec, 1) < 0;
+        });
+        It out = begin;
+        for (const Tie& t : ties) *out++ = t.rec;
     }
 
     std::vector<int32_t> BuildIndex(const std::vector<KeyPart>& parts) const {
@@ -526,22 +639,19 @@ struct TClientDataSet::Impl {
         // equal keys by the full comparison; both stable, so ties keep natural
         // order. Equal keys of a number or truth value need no second look.
         std::stable_sort(entries.begin(), entries.end());
+        std::vector<int32_t> result(entries.size());
+        for (size_t i = 0; i < entries.size(); ++i) result[i] = entries[i].rec;
         if (parts.size() > 1 || first.kind == Kind::Text) {
             for (size_t begin = 0; begin < entries.size();) {
                 size_t end = begin + 1;
                 while (end < entries.size() && entries[end].SameKey(entries[begin])) ++end;
                 if (end - begin > 1) {
-                    std::stable_sort(entries.begin() + static_cast<std::ptrdiff_t>(begin),
-                                     entries.begin() + static_cast<std::ptrdiff_t>(end),
-                                     [&](const Entry& a, const Entry& b) {
-                                         return CompareRecords(parts, a.rec, b.rec) < 0;
-                                     });
+                    TieBreak(parts, result.begin() + static_cast<std::ptrdiff_t>(begin),
+                             result.begin() + static_cast<std::ptrdiff_t>(end));
                 }
                 begin = end;
             }
         }
-        std::vector<int32_t> result(entries.size());
-        for (size_t i = 0; i < entries.size(); ++i) result[i] = entries[i].rec;
         return result;
     }
 
@@ -665,10 +775,13 @@ bool TField::IsNull() const {
     return dataSet_->impl_->Read(index_, dataSet_->state_).IsNull();
 }
 
-AnsiString TField::AsString() const {
-    const ValueRef v = dataSet_->impl_->Read(index_, dataSet_->state_);
+namespace {
+
+// The readers of a value, shared by the fields and the view access.
+
+AnsiString TextForm(const ValueRef& v, Kind kind) {
     if (v.IsNull()) return AnsiString();
-    switch (dataSet_->impl_->schema[index_].kind) {
+    switch (kind) {
         case Kind::Text:
             return AnsiString(v.Text());
         case Kind::Int:
@@ -681,10 +794,9 @@ AnsiString TField::AsString() const {
     return AnsiString();
 }
 
-int64_t TField::AsInteger() const {
-    const ValueRef v = dataSet_->impl_->Read(index_, dataSet_->state_);
+int64_t ReadInteger(const ValueRef& v, Kind kind) {
     if (v.IsNull()) return 0;
-    switch (dataSet_->impl_->schema[index_].kind) {
+    switch (kind) {
         case Kind::Int:
         case Kind::Bool:
             return v.Int();
@@ -696,10 +808,9 @@ int64_t TField::AsInteger() const {
     return 0;
 }
 
-double TField::AsFloat() const {
-    const ValueRef v = dataSet_->impl_->Read(index_, dataSet_->state_);
+double ReadFloat(const ValueRef& v, Kind kind) {
     if (v.IsNull()) return 0;
-    switch (dataSet_->impl_->schema[index_].kind) {
+    switch (kind) {
         case Kind::Int:
         case Kind::Bool:
             return static_cast<double>(v.Int());
@@ -711,10 +822,9 @@ double TField::AsFloat() const {
     return 0;
 }
 
-bool TField::AsBoolean() const {
-    const ValueRef v = dataSet_->impl_->Read(index_, dataSet_->state_);
+bool ReadBoolean(const ValueRef& v, Kind kind, const AnsiString& name) {
     if (v.IsNull()) return false;
-    switch (dataSet_->impl_->schema[index_].kind) {
+    switch (kind) {
         case Kind::Int:
         case Kind::Bool:
             return v.Int() != 0;
@@ -724,15 +834,13 @@ bool TField::AsBoolean() const {
             bool value = false;
             if (!ParseBoolText(v.Text(), value)) {
                 throw EConvertError(FormatMessage(Msg::FieldInvalidBoolean,
-                                                  {AnsiToUtf8(v.Text()), AnsiToUtf8(name_)}));
+                                                  {AnsiToUtf8(v.Text()), AnsiToUtf8(name)}));
             }
             return value;
         }
     }
     return false;
 }
-
-namespace {
 
 void SetTextValue(Slot& slot, std::string_view text, int size) {
     slot.null = false;
@@ -762,6 +870,56 @@ void StoreConverted(Slot& slot, Kind kind, int size, int64_t i, double d, bool b
     slot.null = false;
 }
 
+// The writers of a value into a slot, shared by the fields and the bulk loader.
+
+void WriteString(Slot& slot, const ColumnSchema& col, std::string_view text) {
+    const Kind kind = col.kind;
+    if (kind == Kind::Text) {
+        SetTextValue(slot, text, col.size);
+    } else if (text.empty()) {
+        slot.null = true;
+    } else if (kind == Kind::Int) {
+        int value = 0;
+        if (!TryStrToInt(text, value)) {
+            throw EConvertError(
+                FormatMessage(Msg::FieldInvalidInteger, {AnsiToUtf8(text), AnsiToUtf8(col.name)}));
+        }
+        slot.null = false;
+        slot.i = value;
+    } else if (kind == Kind::Float) {
+        double value = 0;
+        if (!TryStrToFloat(text, value)) {
+            throw EConvertError(
+                FormatMessage(Msg::FieldInvalidFloat, {AnsiToUtf8(text), AnsiToUtf8(col.name)}));
+        }
+        slot.null = false;
+        slot.d = value;
+    } else {
+        bool value = false;
+        if (!ParseBoolText(text, value)) {
+            throw EConvertError(
+                FormatMessage(Msg::FieldInvalidBoolean, {AnsiToUtf8(text), AnsiToUtf8(col.name)}));
+        }
+        slot.null = false;
+        slot.i = value ? 1 : 0;
+    }
+}
+
+void WriteInteger(Slot& slot, const ColumnSchema& col, int64_t value) {
+    StoreConverted(slot, col.kind, col.size, value, static_cast<double>(value), value != 0,
+                   [value] { return IntToStr(value); });
+}
+
+void WriteFloat(Slot& slot, const ColumnSchema& col, double value) {
+    StoreConverted(slot, col.kind, col.size, col.kind == Kind::Int ? RoundToInt64(value) : 0, value,
+                   value != 0, [value] { return FloatToStr(value); });
+}
+
+void WriteBoolean(Slot& slot, const ColumnSchema& col, bool value) {
+    StoreConverted(slot, col.kind, col.size, value ? 1 : 0, value ? 1.0 : 0.0, value,
+                   [value] { return AnsiString(value ? kTrueText : kFalseText); });
+}
+
 // The text through OnGetText when it is set, else the field's own text form.
 AnsiString HookedText(const TField& field, bool displayText) {
     if (!field.OnGetText) return field.AsString();
@@ -772,6 +930,26 @@ AnsiString HookedText(const TField& field, bool displayText) {
 
 }  // namespace
 
+AnsiString TField::AsString() const {
+    const TClientDataSet::Impl& impl = *dataSet_->impl_;
+    return TextForm(impl.Read(index_, dataSet_->state_), impl.schema[index_].kind);
+}
+
+int64_t TField::AsInteger() const {
+    const TClientDataSet::Impl& impl = *dataSet_->impl_;
+    return ReadInteger(impl.Read(index_, dataSet_->state_), impl.schema[index_].kind);
+}
+
+double TField::AsFloat() const {
+    const TClientDataSet::Impl& impl = *dataSet_->impl_;
+    return ReadFloat(impl.Read(index_, dataSet_->state_), impl.schema[index_].kind);
+}
+
+bool TField::AsBoolean() const {
+    const TClientDataSet::Impl& impl = *dataSet_->impl_;
+    return ReadBoolean(impl.Read(index_, dataSet_->state_), impl.schema[index_].kind, name_);
+}
+
 // Every write: raises unless a record is being edited or inserted, lets write
 // change the edit buffer's slot, then marks the record modified and tells the
 // listeners.
@@ -779,70 +957,31 @@ template <class Write>
 void TField::WriteValue(Write write) {
     dataSet_->CheckEditing();
     TClientDataSet::Impl& impl = *dataSet_->impl_;
-    Slot& slot = impl.buffer[index_];
-    write(slot, impl.schema[index_].kind);
-    slot.dirty = true;
+    Slot& slot = impl.WritableSlot(index_);
+    write(slot, impl.schema[index_]);
+    impl.MarkWritten(index_);
     dataSet_->modified_ = true;
     dataSet_->Notify(TDataEvent::RecordChange);
 }
 
 void TField::Clear() {
-    WriteValue([](Slot& slot, Kind) { slot.Reset(); });
+    WriteValue([](Slot& slot, const ColumnSchema&) { slot.null = true; });
 }
 
 void TField::SetAsString(std::string_view text) {
-    WriteValue([&](Slot& slot, Kind kind) {
-        if (kind == Kind::Text) {
-            SetTextValue(slot, text, size_);
-        } else if (text.empty()) {
-            slot.null = true;
-        } else if (kind == Kind::Int) {
-            int value = 0;
-            if (!TryStrToInt(text, value)) {
-                throw EConvertError(
-                    FormatMessage(Msg::FieldInvalidInteger, {AnsiToUtf8(text), AnsiToUtf8(name_)}));
-            }
-            slot.null = false;
-            slot.i = value;
-        } else if (kind == Kind::Float) {
-            double value = 0;
-            if (!TryStrToFloat(text, value)) {
-                throw EConvertError(
-                    FormatMessage(Msg::FieldInvalidFloat, {AnsiToUtf8(text), AnsiToUtf8(name_)}));
-            }
-            slot.null = false;
-            slot.d = value;
-        } else {
-            bool value = false;
-            if (!ParseBoolText(text, value)) {
-                throw EConvertError(
-                    FormatMessage(Msg::FieldInvalidBoolean, {AnsiToUtf8(text), AnsiToUtf8(name_)}));
-            }
-            slot.null = false;
-            slot.i = value ? 1 : 0;
-        }
-    });
+    WriteValue([&](Slot& slot, const ColumnSchema& col) { WriteString(slot, col, text); });
 }
 
 void TField::SetAsInteger(int64_t value) {
-    WriteValue([&](Slot& slot, Kind kind) {
-        StoreConverted(slot, kind, size_, value, static_cast<double>(value), value != 0,
-                       [value] { return IntToStr(value); });
-    });
+    WriteValue([&](Slot& slot, const ColumnSchema& col) { WriteInteger(slot, col, value); });
 }
 
 void TField::SetAsFloat(double value) {
-    WriteValue([&](Slot& slot, Kind kind) {
-        StoreConverted(slot, kind, size_, kind == Kind::Int ? RoundToInt64(value) : 0, value,
-                       value != 0, [value] { return FloatToStr(value); });
-    });
+    WriteValue([&](Slot& slot, const ColumnSchema& col) { WriteFloat(slot, col, value); });
 }
 
 void TField::SetAsBoolean(bool value) {
-    WriteValue([&](Slot& slot, Kind kind) {
-        StoreConverted(slot, kind, size_, value ? 1 : 0, value ? 1.0 : 0.0, value,
-                       [value] { return AnsiString(value ? kTrueText : kFalseText); });
-    });
+    WriteValue([&](Slot& slot, const ColumnSchema& col) { WriteBoolean(slot, col, value); });
 }
 
 AnsiString TField::DisplayText() const {
@@ -1042,7 +1181,7 @@ void TClientDataSet::BeginInsert(bool append) {
         impl.insertBefore = impl.CurrentRec();
         impl.insertPos = impl.cur;
     }
-    impl.ClearBuffer();
+    impl.StartBuffer(-1);
     modified_ = false;
     bof_ = eof_ = false;
     SetState(dsInsert);
@@ -1064,7 +1203,7 @@ void TClientDataSet::Edit() {
         Append();
         return;
     }
-    impl_->LoadBuffer(impl_->CurrentRec());
+    impl_->StartBuffer(impl_->CurrentRec());
     modified_ = false;
     SetState(dsEdit);
 }
@@ -1075,7 +1214,7 @@ void TClientDataSet::Post() {
     Impl& impl = *impl_;
     if (state_ == dsInsert) {
         const int rec = impl.NewRecord();
-        for (size_t c = 0; c < impl.columns.size(); ++c) impl.columns[c].Store(rec, impl.buffer[c]);
+        for (const int c : impl.written) impl.columns[c].Store(rec, impl.buffer[c]);
         const size_t pos = impl.insertBefore >= 0
                                ? static_cast<size_t>(impl.natPos[impl.insertBefore])
                                : impl.order.size();
@@ -1086,10 +1225,9 @@ void TClientDataSet::Post() {
     } else {
         const int rec = impl.CurrentRec();
         bool keyChanged = false;
-        for (size_t c = 0; c < impl.columns.size(); ++c) {
-            if (!impl.buffer[c].dirty) continue;
+        for (const int c : impl.written) {
             impl.columns[c].Store(rec, impl.buffer[c]);
-            for (const auto& p : impl.keyParts) keyChanged |= p.column == static_cast<int>(c);
+            for (const auto& p : impl.keyParts) keyChanged |= p.column == c;
         }
         if (impl.indexed && keyChanged) {
             impl.index.erase(impl.index.begin() + impl.cur);
@@ -1342,4 +1480,192 @@ AnsiString TClientDataSet::ViewDisplayText(int viewPos, int fieldIndex) {
     impl.redirect = mode;
     impl.redirectRec = rec;
     return field.DisplayText();
+}
+
+namespace {
+
+// A stored record's value for the view readers.
+ValueRef StoredValue(const TClientDataSet::Impl& impl, int viewPos, int fieldIndex) {
+    CheckListIndex(viewPos, impl.Count());
+    CheckListIndex(fieldIndex, static_cast<int>(impl.columns.size()));
+    ValueRef ref;
+    ref.column = &impl.columns[fieldIndex];
+    ref.rec = impl.View()[viewPos];
+    return ref;
+}
+
+}  // namespace
+
+bool TClientDataSet::ViewIsNull(int viewPos, int fieldIndex) const {
+    CheckActive();
+    return StoredValue(*impl_, viewPos, fieldIndex).IsNull();
+}
+
+std::string_view TClientDataSet::ViewText(int viewPos, int fieldIndex) const {
+    CheckActive();
+    const ValueRef v = StoredValue(*impl_, viewPos, fieldIndex);
+    const Kind kind = impl_->schema[fieldIndex].kind;
+    if (kind == Kind::Text) return v.IsNull() ? std::string_view() : v.Text();
+    impl_->textForm = TextForm(v, kind);
+    return impl_->textForm;
+}
+
+double TClientDataSet::ViewFloat(int viewPos, int fieldIndex) const {
+    CheckActive();
+    return ReadFloat(StoredValue(*impl_, viewPos, fieldIndex), impl_->schema[fieldIndex].kind);
+}
+
+int64_t TClientDataSet::ViewInteger(int viewPos, int fieldIndex) const {
+    CheckActive();
+    return ReadInteger(StoredValue(*impl_, viewPos, fieldIndex), impl_->schema[fieldIndex].kind);
+}
+
+bool TClientDataSet::ViewBoolean(int viewPos, int fieldIndex) const {
+    CheckActive();
+    return ReadBoolean(StoredValue(*impl_, viewPos, fieldIndex), impl_->schema[fieldIndex].kind,
+                       impl_->schema[fieldIndex].name);
+}
+
+// ---------------------------------------------------------------- bulk loading
+
+TBulkLoader::TBulkLoader(TClientDataSet& dataset, size_t expectedRecords) : dataSet_(dataset) {
+    dataSet_.CheckBrowseMode();
+    TClientDataSet::Impl& impl = *dataSet_.impl_;
+    const size_t total = static_cast<size_t>(impl.slots) + expectedRecords;
+    for (auto& c : impl.columns) c.Reserve(total);
+    impl.natPos.reserve(total);
+    impl.order.reserve(impl.order.size() + expectedRecords);
+}
+
+TBulkLoader::~TBulkLoader() {
+    if (finished_) return;
+    try {
+        Finish();
+    } catch (...) {
+        // Only bringing the index up to date or a listener can fail here: the
+        // dataset returns to natural order, on the last record added.
+        TClientDataSet::Impl& impl = *dataSet_.impl_;
+        if (impl.indexed && impl.index.size() != impl.order.size()) {
+            impl.indexed = false;
+            impl.index.clear();
+            impl.keyParts.clear();
+            dataSet_.indexName_.clear();
+            if (added_) impl.cur = impl.natPos[last_];
+        }
+    }
+}
+
+void TBulkLoader::ReserveText(int fieldIndex, size_t bytes) {
+    TClientDataSet::Impl& impl = *dataSet_.impl_;
+    CheckListIndex(fieldIndex, static_cast<int>(impl.columns.size()));
+    ::Column& col = impl.columns[fieldIndex];
+    if (col.kind == Kind::Text) col.arena.reserve(col.arena.size() + bytes);
+}
+
+void TBulkLoader::AddRecord() {
+    TClientDataSet::Impl& impl = *dataSet_.impl_;
+    last_ = impl.NewRecord();
+    impl.natPos[last_] = static_cast<int32_t>(impl.order.size());
+    impl.order.push_back(last_);
+    added_ = true;
+}
+
+int TBulkLoader::Column(int fieldIndex) const {
+    const TClientDataSet::Impl& impl = *dataSet_.impl_;
+    CheckListIndex(fieldIndex, static_cast<int>(impl.columns.size()));
+    if (!added_) dataSet_.DatabaseError(Msg::NotEditing);
+    return fieldIndex;
+}
+
+namespace {
+
+// A value of another kind than the column's: converted as the field's setter
+// converts it, then stored (nothing changes when the conversion raises).
+template <class Write>
+void StoreThroughSlot(TClientDataSet::Impl& impl, int c, int rec, Write write) {
+    Slot slot;
+    impl.columns[c].Load(rec, slot);
+    write(slot, impl.schema[c]);
+    impl.columns[c].Store(rec, slot);
+}
+
+}  // namespace
+
+void TBulkLoader::SetNull(int fieldIndex) {
+    TClientDataSet::Impl& impl = *dataSet_.impl_;
+    ::Column& col = impl.columns[Column(fieldIndex)];
+    col.nulls[last_] = 1;
+    Slot null;
+    col.Store(last_, null);
+}
+
+void TBulkLoader::SetText(int fieldIndex, std::string_view text) {
+    TClientDataSet::Impl& impl = *dataSet_.impl_;
+    const int c = Column(fieldIndex);
+    ::Column& col = impl.columns[c];
+    if (col.kind != Kind::Text) {
+        StoreThroughSlot(impl, c, last_,
+                         [&](Slot& slot, const ColumnSchema& s) { WriteString(slot, s, text); });
+        return;
+    }
+    const size_t size = static_cast<size_t>(std::max(impl.schema[c].size, 0));
+    col.nulls[last_] = 0;
+    col.StoreText(last_, text.substr(0, size));
+}
+
+void TBulkLoader::SetFloat(int fieldIndex, double value) {
+    TClientDataSet::Impl& impl = *dataSet_.impl_;
+    const int c = Column(fieldIndex);
+    ::Column& col = impl.columns[c];
+    if (col.kind != Kind::Float) {
+        StoreThroughSlot(impl, c, last_,
+                         [&](Slot& slot, const ColumnSchema& s) { WriteFloat(slot, s, value); });
+        return;
+    }
+    col.nulls[last_] = 0;
+    col.floats[last_] = value;
+}
+
+void TBulkLoader::SetBoolean(int fieldIndex, bool value) {
+    TClientDataSet::Impl& impl = *dataSet_.impl_;
+    const int c = Column(fieldIndex);
+    ::Column& col = impl.columns[c];
+    if (col.kind != Kind::Bool) {
+        StoreThroughSlot(impl, c, last_,
+                         [&](Slot& slot, const ColumnSchema& s) { WriteBoolean(slot, s, value); });
+        return;
+    }
+    col.nulls[last_] = 0;
+    col.bools[last_] = value ? 1 : 0;
+}
+
+void TBulkLoader::SetInteger(int fieldIndex, int64_t value) {
+    TClientDataSet::Impl& impl = *dataSet_.impl_;
+    const int c = Column(fieldIndex);
+    ::Column& col = impl.columns[c];
+    if (col.kind != Kind::Int) {
+        StoreThroughSlot(impl, c, last_,
+                         [&](Slot& slot, const ColumnSchema& s) { WriteInteger(slot, s, value); });
+        return;
+    }
+    col.nulls[last_] = 0;
+    col.ints[last_] = value;
+}
+
+void TBulkLoader::Finish() {
+    if (finished_) return;
+    finished_ = true;
+    TClientDataSet& ds = dataSet_;
+    TClientDataSet::Impl& impl = *ds.impl_;
+    if (added_) {
+        if (impl.indexed) {
+            impl.index = impl.BuildIndex(impl.keyParts);
+            impl.cur = impl.FindInView(last_);
+        } else {
+            impl.cur = impl.natPos[last_];
+        }
+        ds.bof_ = ds.eof_ = false;
+        ds.modified_ = false;
+    }
+    ds.Notify(TDataEvent::DataSetChange);
 }

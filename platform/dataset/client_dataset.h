@@ -326,6 +326,24 @@ class TClientDataSet {
     int ViewPosition() const;  // 0-based view position of the current record; -1 when none
     AnsiString ViewDisplayText(int viewPos, int fieldIndex);
 
+    // Stored values by view position, for a writer that walks every record:
+    // no cursor move, no hooks, no copy. viewPos counts the records of the
+    // view, 0 to RecordCount() - 1 (a record being inserted is not among
+    // them, and a record being edited reads its stored values: end an edit
+    // first, as First does); a position or field index out of range raises
+    // EListError, a closed dataset the closed-dataset error. Each read works
+    // like the field's own reader on a stored record: ViewIsNull like IsNull;
+    // ViewFloat, ViewInteger and ViewBoolean like AsFloat, AsInteger and
+    // AsBoolean (null reads 0 or false, a text column converts its text and
+    // raises when it does not convert). ViewText of a text column is its
+    // bytes in the column's storage, valid until the dataset changes; of any
+    // other column the AsString form, valid until the next ViewText.
+    bool ViewIsNull(int viewPos, int fieldIndex) const;
+    std::string_view ViewText(int viewPos, int fieldIndex) const;
+    double ViewFloat(int viewPos, int fieldIndex) const;
+    int64_t ViewInteger(int viewPos, int fieldIndex) const;
+    bool ViewBoolean(int viewPos, int fieldIndex) const;
+
     // Change notifications for data-aware controls; returns an id for RemoveListener.
     using Listener = std::function<void(TDataEvent)>;
     int AddListener(Listener listener);
@@ -342,6 +360,7 @@ class TClientDataSet {
   private:
     friend class TField;
     friend class TIndexDefs;
+    friend class TBulkLoader;
     void Notify(TDataEvent e);
     [[noreturn]] void DatabaseError(const std::string& message) const;
     void CheckActive() const;
@@ -371,4 +390,68 @@ class TClientDataSet {
     int nextListenerId_ = 1;
     int disableCount_ = 0;
     bool changedWhileDisabled_ = false;
+};
+
+// Fills an open dataset straight into its column storage, for a reader that
+// appends many records at once: none of Append, the field setters and Post,
+// no edit buffer, no notice per value; one DataSetChange when done.
+//
+//   dataset.CreateDataSet();                 // open, no records, browsing
+//   TBulkLoader loader(dataset, records);    // room for that many records
+//   for each record line:
+//       loader.AddRecord();                  // every value null
+//       loader.SetText(0, text);             // field 0 of that record
+//       loader.SetFloat(1, number);          // (a null value is left alone)
+//   loader.Finish();
+//
+// The dataset ends as if every record had been appended with Append, given
+// its values with the field setters and posted: the records follow the ones
+// it had, in the order added; the current record is the last one added (at
+// its sorted place when an index is selected), Bof and Eof are false, the
+// state is browsing and Modified false. Adding no record changes nothing but
+// the one notice.
+//
+// Each setter stores into the record added last exactly what the field's
+// setter of that name would store: SetText like SetAsString (a text column
+// keeps at most Size bytes and cuts the rest; another column converts the
+// text and raises EConvertError as SetAsString does, leaving the value as it
+// was), SetFloat like SetAsFloat, SetBoolean like SetAsBoolean, SetInteger
+// like SetAsInteger, SetNull like Clear. Values of the column's own kind
+// (text for ftString, double for ftFloat, bool for ftBoolean, an integer for
+// the integer kinds) go straight into the column. A field index out of range
+// raises EListError; a setter before the first AddRecord raises the
+// not-editing error. Setting a value twice keeps the second.
+//
+// Nothing else may use the dataset between the constructor and Finish (no
+// listener is told before Finish). The destructor finishes an unfinished load
+// and never raises, so records added before an exception stay as added.
+class TBulkLoader {
+  public:
+    // Ends an edit in progress first (the closed-dataset error when closed)
+    // and reserves room for expectedRecords more records.
+    explicit TBulkLoader(TClientDataSet& dataset, size_t expectedRecords = 0);
+    ~TBulkLoader();
+    TBulkLoader(const TBulkLoader&) = delete;
+    TBulkLoader& operator=(const TBulkLoader&) = delete;
+
+    // Reserves bytes more room for the texts of a text column (nothing for others).
+    void ReserveText(int fieldIndex, size_t bytes);
+
+    void AddRecord();
+    void SetNull(int fieldIndex);
+    void SetText(int fieldIndex, std::string_view text);
+    void SetFloat(int fieldIndex, double value);
+    void SetBoolean(int fieldIndex, bool value);
+    void SetInteger(int fieldIndex, int64_t value);
+
+    // Places the cursor, brings a selected index up to date and sends the
+    // one DataSetChange. Once only; later calls do nothing.
+    void Finish();
+
+  private:
+    int Column(int fieldIndex) const;  // checks the index and that a record was added
+    TClientDataSet& dataSet_;
+    int last_ = -1;  // the record added last
+    bool added_ = false;
+    bool finished_ = false;
 };

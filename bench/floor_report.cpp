@@ -1,0 +1,252 @@
+// One report of the table file's speed against the floor of the machine, in
+// one run: the floor (reading the file in 1 MB reads and counting its lines,
+// warm cache), LoadTableFile, SaveTableFile, sorting by a text column with
+// many equal values and by a number column (at 100,000 and at 1,000,000
+// records), an edit of one column over every record, and the peak memory of
+// one load as a multiple of the file size.
+//
+// The table: 1,000,000 records of seven columns (a text with quotes,
+// backslashes and umlauts; a city out of five names with umlauts; a whole
+// number; a fractional number; a truth value; a mostly null number; a mostly
+// null text), about 67 MB. Each time is the best of a few runs.
+//
+// Options: --records=N for a smaller table.
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "bench/bench_table.h"
+#include "platform/core/show_message.h"
+#include "platform/dataset/client_dataset.h"
+#include "table_file/sy_db.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int gRecords = 1000000;
+
+double Seconds(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// The best of runs timings of body; prepare runs untimed before each.
+double Best(
+    int runs, const std::function<void()>& body, const std::function<void()>& prepare = [] {}) {
+    double best = 1e30;
+    for (int i = 0; i < runs; ++i) {
+        prepare();
+        const auto start = Clock::now();
+        body();
+        best = std::min(best, Seconds(start));
+    }
+    return best;
+}
+
+// Defines the seven columns and appends records rows the way an editor user's
+// table grows: Append, the values, Post.
+void FillTable(TClientDataSet& ds, int records) {
+    const struct {
+        const char* name;
+        TFieldType type;
+        int size;
+    } cols[] = {{"Title", ftString, 40}, {"City", ftString, 20}, {"Count", ftFloat, 0},
+                {"Price", ftFloat, 0},   {"Paid", ftBoolean, 0}, {"Rare", ftFloat, 0},
+                {"Note", ftString, 20}};
+    for (const auto& c : cols) {
+        TFieldDef& d = ds.FieldDefs().AddFieldDef();
+        d.SetName(c.name);
+        d.SetDataType(c.type);
+        if (c.size) d.SetSize(c.size);
+    }
+    ds.CreateDataSet();
+    const char* cities[] = {"M\xfcnchen", "K\xf6ln", "D\xfcsseldorf", "G\xf6ttingen",
+                            "N\xfcrnberg"};
+    std::string title;
+    TFields& f = ds.Fields();
+    for (int r = 0; r < records; ++r) {
+        ds.Append();
+        title.assign(1, '"');
+        title += std::to_string(r);
+        title += "\" f\xfcr C:\\x";
+        f[0].SetAsString(title);
+        f[1].SetAsString(cities[(r * 7 + r / 3) % 5]);
+        f[2].SetAsFloat((r * 7919) % 100000);
+        f[3].SetAsFloat((r % 100003) / 64.0 + 0.125);
+        f[4].SetAsBoolean(r % 3 == 0);
+        if (r % 10 == 0) f[5].SetAsFloat(r / 10);
+        if (r % 7 == 0) f[6].SetAsString("\xc4nderung");
+        ds.Post();
+    }
+}
+
+size_t FileSize(const std::string& path) {
+    return std::filesystem::file_size(path);
+}
+
+// The floor: the file read in 1 MB reads, its lines counted with memchr.
+size_t ReadAndCountLines(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0) std::abort();
+    constexpr size_t kChunk = 1 << 20;
+    std::unique_ptr<char[]> buf(new char[kChunk]);
+    size_t lines = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd, buf.get(), kChunk);
+        if (n <= 0) break;
+        const char* p = buf.get();
+        const char* const end = p + n;
+        while ((p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p))))) {
+            ++lines;
+            ++p;
+        }
+    }
+    ::close(fd);
+    return lines;
+}
+
+// A field of /proc/self/status in kB.
+long StatusKb(const char* field) {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    const size_t n = std::strlen(field);
+    while (std::getline(in, line)) {
+        if (line.compare(0, n, field) == 0) return std::atol(line.c_str() + n + 1);
+    }
+    return -1;
+}
+
+// In the child: loads path and prints the peak memory growth as a multiple of
+// the file size.
+int LoadAndReportPeak(const char* path) {
+    const long before = StatusKb("VmRSS:");
+    TClientDataSet ds;
+    const bool ok = LoadTableFile(path, ds);
+    const long peak = StatusKb("VmHWM:");
+    const double size = static_cast<double>(FileSize(path));
+    std::printf("peak memory of a load   %8.1f MB growth   %6.2f x file size%s\n",
+                (peak - before) / 1e3, (peak - before) * 1024.0 / size, ok ? "" : " (FAILED)");
+    return ok ? 0 : 1;
+}
+
+int MeasurePeakRss(const std::string& path) {
+    std::fflush(stdout);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execl("/proc/self/exe", "floor_report", "--load-and-report", path.c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+}
+
+// The time of selecting a new index on field, ascending.
+double SortTime(TClientDataSet& ds, const char* field, bool descending = false) {
+    const std::string name = std::string(field) + (descending ? "Desc" : "Index");
+    if (ds.IndexDefs().IndexOf(name) < 0)
+        ds.AddIndex(name, field, descending ? TIndexOptions{ixDescending} : TIndexOptions{});
+    return Best(
+        3, [&] { ds.SetIndexName(name); }, [&] { ds.SetIndexName(""); });
+}
+
+void Line(const char* what, double seconds, double floor) {
+    std::printf("%-24s %8.1f ms   %6.1f x floor\n", what, seconds * 1e3, seconds / floor);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    SetShowMessageHandler([](const std::string&) {});
+    if (argc == 3 && std::strcmp(argv[1], "--load-and-report") == 0)
+        return LoadAndReportPeak(argv[2]);
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--records=", 10) == 0) gRecords = std::atoi(argv[i] + 10);
+    }
+    if (gRecords < 10) gRecords = 10;
+
+    const std::string path = bench_table::BenchDir() + "/floor.qmt";
+    const std::string out = bench_table::BenchDir() + "/saved.qmt";
+    {
+        TClientDataSet ds;
+        FillTable(ds, gRecords);
+        if (!SaveTableFile(path, '"', ds)) std::abort();
+    }
+    const double size = static_cast<double>(FileSize(path));
+    std::printf("table: %d records, %.1f MB\n", gRecords, size / 1e6);
+
+    size_t lines = 0;
+    const double floor = Best(5, [&] { lines = ReadAndCountLines(path); });
+    std::printf("%-24s %8.1f ms   (%zu lines)\n", "floor", floor * 1e3, lines);
+
+    std::unique_ptr<TClientDataSet> loaded;
+    bool ok = true;
+    const double load = Best(
+        3, [&] { ok &= LoadTableFile(path, *loaded); },
+        [&] {
+            loaded.reset();
+            loaded = std::make_unique<TClientDataSet>();
+        });
+    if (!ok) std::printf("LoadTableFile FAILED\n");
+    Line("LoadTableFile", load, floor);
+
+    TClientDataSet& ds = *loaded;
+    const double save = Best(3, [&] { ok &= SaveTableFile(out, '"', ds); });
+    if (!ok) std::printf("SaveTableFile FAILED\n");
+    Line("SaveTableFile", save, floor);
+    if (FileSize(out) != FileSize(path)) std::printf("saved file differs in size\n");
+
+    ds.Open();
+    const double city = SortTime(ds, "City");
+    const double cityDesc = SortTime(ds, "City", true);
+    const double title = SortTime(ds, "Title");
+    const double price = SortTime(ds, "Price");
+    const double count = SortTime(ds, "Count");
+    Line("sort by City", city, floor);
+    Line("sort by City descending", cityDesc, floor);
+    Line("sort by Title", title, floor);
+    Line("sort by Price", price, floor);
+    Line("sort by Count", count, floor);
+    std::printf("City / Price sort        %8.2f\n", city / price);
+    ds.SetIndexName("");
+
+    // One column rewritten over every record, the way a restructure copies.
+    const double edit = Best(1, [&] {
+        TField& f = ds.Fields()[2];
+        ds.DisableControls();
+        for (ds.First(); !ds.Eof(); ds.Next()) {
+            ds.Edit();
+            f.SetAsFloat(f.AsFloat() + 1);
+            ds.Post();
+        }
+        ds.EnableControls();
+    });
+    Line("Edit/SetAs/Post a column", edit, floor);
+
+    if (gRecords >= 100000) {
+        TClientDataSet small;
+        FillTable(small, gRecords / 10);
+        const double citySmall = SortTime(small, "City");
+        const double priceSmall = SortTime(small, "Price");
+        std::printf("growth from %d records: City sort %.1f x, Price sort %.1f x\n", gRecords / 10,
+                    city / citySmall, price / priceSmall);
+    }
+    loaded.reset();
+
+    const int rc = MeasurePeakRss(path);
+    bench_table::RemoveBenchDir();
+    return rc;
+}

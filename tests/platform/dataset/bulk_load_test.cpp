@@ -1,0 +1,307 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "platform/core/exceptions.h"
+#include "tests/support/dataset_helpers.h"
+
+namespace {
+
+const std::vector<FieldDecl> kFields = {
+    {"Name", ftString, 5}, {"Amount", ftFloat}, {"Paid", ftBoolean}, {"Count", ftInteger}};
+
+// One value to store: kind 'n' null, 't' text, 'f' number, 'b' truth value, 'i' integer.
+struct Value {
+    char kind;
+    std::string text;
+    double number = 0;
+};
+
+using Record = std::vector<Value>;
+
+const std::vector<Record> kRecords = {
+    {{'t', "short"}, {'f', "", 1.5}, {'b', "", 1}, {'i', "", 7}},
+    {{'t', "far too long"}, {'n', ""}, {'b', "", 0}, {'n', ""}},
+    {{'t', ""}, {'f', "", -2}, {'n', ""}, {'i', "", -3}},
+    {{'n', ""}, {'n', ""}, {'n', ""}, {'n', ""}},
+    // Values of another kind than the column's are converted.
+    {{'f', "", 2.5}, {'i', "", 4}, {'t', "wahr"}, {'t', "12"}},
+    {{'b', "", 1}, {'b', "", 1}, {'f', "", 0}, {'f', "", 2.6}},
+    {{'t', "ab"}, {'t', ""}, {'i', "", 3}, {'b', "", 1}},
+};
+
+void SetOld(TField& f, const Value& v) {
+    switch (v.kind) {
+        case 'n':
+            f.Clear();
+            break;
+        case 't':
+            f.SetAsString(v.text);
+            break;
+        case 'f':
+            f.SetAsFloat(v.number);
+            break;
+        case 'b':
+            f.SetAsBoolean(v.number != 0);
+            break;
+        case 'i':
+            f.SetAsInteger(static_cast<int64_t>(v.number));
+            break;
+    }
+}
+
+void SetBulk(TBulkLoader& loader, int field, const Value& v) {
+    switch (v.kind) {
+        case 'n':
+            loader.SetNull(field);
+            break;
+        case 't':
+            loader.SetText(field, v.text);
+            break;
+        case 'f':
+            loader.SetFloat(field, v.number);
+            break;
+        case 'b':
+            loader.SetBoolean(field, v.number != 0);
+            break;
+        case 'i':
+            loader.SetInteger(field, static_cast<int64_t>(v.number));
+            break;
+    }
+}
+
+// Everything a reader of the dataset can see: state, cursor and the view.
+std::string Snapshot(TClientDataSet& ds) {
+    std::string s = std::to_string(ds.State()) + " rec " + std::to_string(ds.RecNo()) + " of " +
+                    std::to_string(ds.RecordCount()) + (ds.Bof() ? " bof" : "") +
+                    (ds.Eof() ? " eof" : "") + (ds.Modified() ? " modified" : "") + "\n";
+    for (int k = 0; k < ds.ViewCount(); ++k) {
+        for (int j = 0; j < ds.Fields().Count(); ++j) {
+            s += ds.ViewIsNull(k, j) ? std::string("~") : ds.ViewDisplayText(k, j);
+            s += '|';
+        }
+        s += '\n';
+    }
+    return s;
+}
+
+TEST(BulkLoaderTest, SameRecordsAndStateAsAppendAndPost) {
+    for (const char* index : {"", "ByName", "ByCountDesc"}) {
+        for (const bool hadRecords : {false, true}) {
+            SCOPED_TRACE(std::string(index) + (hadRecords ? " after records" : ""));
+            auto old = MakeDataSet(kFields);
+            auto bulk = MakeDataSet(kFields);
+            for (TClientDataSet* ds : {old.get(), bulk.get()}) {
+                ds->AddIndex("ByName", "Name", {});
+                ds->AddIndex("ByCountDesc", "Count", {ixDescending});
+                ds->SetIndexName(index);
+                if (hadRecords) AppendRows(*ds, {{"zz", "1", "", "5"}, {"a", "", "Wahr", "9"}});
+                ds->First();
+            }
+            for (const Record& r : kRecords) {
+                old->Append();
+                for (size_t j = 0; j < r.size(); ++j)
+                    SetOld(old->Fields()[static_cast<int>(j)], r[j]);
+                old->Post();
+            }
+            int notices = 0;
+            bulk->AddListener([&](TDataEvent) { ++notices; });
+            {
+                TBulkLoader loader(*bulk, kRecords.size());
+                loader.ReserveText(0, 100);
+                for (const Record& r : kRecords) {
+                    loader.AddRecord();
+                    for (size_t j = 0; j < r.size(); ++j)
+                        SetBulk(loader, static_cast<int>(j), r[j]);
+                }
+                EXPECT_EQ(notices, 0);
+                loader.Finish();
+                loader.Finish();
+            }
+            EXPECT_EQ(notices, 1);
+            EXPECT_EQ(Snapshot(*bulk), Snapshot(*old));
+            EXPECT_EQ(bulk->Fields()[0].AsString(), old->Fields()[0].AsString());
+            // Reopened, both show the records the same way.
+            old->Close();
+            bulk->Close();
+            old->Open();
+            bulk->Open();
+            EXPECT_EQ(Snapshot(*bulk), Snapshot(*old));
+        }
+    }
+}
+
+TEST(BulkLoaderTest, RefusalsAndUnfinishedLoads) {
+    auto ds = MakeDataSet(kFields);
+    ds->SetName("cdsQMT1");
+    {
+        TBulkLoader loader(*ds);
+        EXPECT_EQ(MessageOf<EDatabaseError>([&] { loader.SetText(0, "x"); }),
+                  "cdsQMT1: Datenmenge befindet sich nicht im Editier- oder Einfügemodus");
+        loader.AddRecord();
+        EXPECT_THROW(loader.SetText(4, "x"), EListError);
+        EXPECT_THROW(loader.SetText(-1, "x"), EListError);
+        loader.SetInteger(3, 5);
+        EXPECT_THROW(loader.SetText(3, "x"), EConvertError);  // the value stays
+        EXPECT_THROW(loader.SetText(2, "vielleicht"), EConvertError);
+        loader.SetText(0, "first");
+        loader.SetText(0, "2nd");
+        loader.AddRecord();
+        loader.SetText(0, "last");
+        // Destroyed without Finish: the records stay, the last one current.
+    }
+    EXPECT_EQ(ds->RecordCount(), 2);
+    EXPECT_EQ(ds->RecNo(), 2);
+    EXPECT_EQ(Column(*ds, "Name"), (Texts{"2nd", "last"}));
+    EXPECT_EQ(Column(*ds, "Count"), (Texts{"5", "~"}));
+    EXPECT_EQ(Column(*ds, "Paid"), (Texts{"~", "~"}));
+
+    // A pending edit is ended first; a closed dataset is refused.
+    ds->Edit();
+    ds->Fields()[0].SetAsString("edit");
+    TBulkLoader(*ds).Finish();
+    EXPECT_EQ(ds->State(), dsBrowse);
+    EXPECT_EQ(Column(*ds, "Name"), (Texts{"2nd", "edit"}));
+    ds->Close();
+    EXPECT_THROW(TBulkLoader loader(*ds), EDatabaseError);
+}
+
+TEST(ViewValueTest, StoredValuesInViewOrder) {
+    auto ds = MakeDataSet(kFields);
+    AppendRows(*ds, {{"b", "15", "Wahr", "3"}, {"a", "~", "Falsch", "~"}, {"c", "-2", "~", "7"}});
+    ds->AddIndex("ByName", "Name", {});
+    ds->SetIndexName("ByName");
+    const Texts names{"a", "b", "c"};
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(ds->ViewText(k, 0), names[k]);
+        ds->SetRecNo(k + 1);
+        for (int j = 0; j < 4; ++j) {
+            TField& f = ds->Fields()[j];
+            SCOPED_TRACE(k * 10 + j);
+            EXPECT_EQ(ds->ViewIsNull(k, j), f.IsNull());
+            EXPECT_EQ(std::string(ds->ViewText(k, j)), f.AsString());
+            if (j != 0) {
+                EXPECT_EQ(ds->ViewFloat(k, j), f.AsFloat());
+                EXPECT_EQ(ds->ViewInteger(k, j), f.AsInteger());
+                EXPECT_EQ(ds->ViewBoolean(k, j), f.AsBoolean());
+            }
+        }
+    }
+    EXPECT_THROW(ds->ViewFloat(0, 0), EConvertError);  // "a" is no number
+    EXPECT_THROW(ds->ViewIsNull(3, 0), EListError);
+    EXPECT_THROW(ds->ViewIsNull(0, 4), EListError);
+
+    // An edit in progress and an inserted record are not seen.
+    ds->First();
+    ds->Edit();
+    ds->Fields()[0].SetAsString("x");
+    EXPECT_EQ(ds->ViewText(0, 0), "a");
+    ds->Cancel();
+    ds->Append();
+    EXPECT_EQ(ds->ViewCount(), 4);
+    EXPECT_THROW(ds->ViewText(3, 0), EListError);
+    ds->Cancel();
+    ds->Close();
+    EXPECT_THROW(ds->ViewText(0, 0), EDatabaseError);
+}
+
+TEST(EditBufferTest, UnwrittenColumnsReadAndKeepTheStoredValues) {
+    auto ds = MakeDataSet(kFields);
+    AppendRows(*ds, {{"a", "1", "Wahr", "3"}, {"b", "~", "Falsch", "4"}});
+    int recordChanges = 0;
+    ds->AddListener([&](TDataEvent e) { recordChanges += e == TDataEvent::RecordChange; });
+    ds->Last();
+    ds->Edit();
+    EXPECT_FALSE(ds->Modified());
+    EXPECT_EQ(ds->Fields()[0].AsString(), "b");
+    EXPECT_EQ(ds->ViewDisplayText(1, 3), "4");
+    EXPECT_THROW(ds->Fields()[3].SetAsString("x"), EConvertError);
+    EXPECT_FALSE(ds->Modified());
+    EXPECT_EQ(ds->Fields()[3].AsString(), "4");
+    ds->Fields()[3].SetAsInteger(5);
+    ds->Fields()[3].SetAsInteger(6);
+    ds->Fields()[0].Clear();
+    EXPECT_TRUE(ds->Modified());
+    EXPECT_EQ(recordChanges, 3);
+    EXPECT_EQ(ds->ViewDisplayText(1, 3), "6");
+    EXPECT_EQ(ds->ViewDisplayText(0, 3), "3");
+    EXPECT_EQ(ds->Fields()[2].AsString(), "Falsch");
+    ds->Post();
+    EXPECT_EQ(Column(*ds, "Name"), (Texts{"a", "~"}));
+    EXPECT_EQ(Column(*ds, "Count"), (Texts{"3", "6"}));
+    EXPECT_EQ(Column(*ds, "Paid"), (Texts{"Wahr", "Falsch"}));
+
+    // Cancel keeps the stored values; the next edit starts from them.
+    ds->First();
+    ds->Edit();
+    ds->Fields()[0].SetAsString("zz");
+    ds->Cancel();
+    ds->Edit();
+    EXPECT_EQ(ds->Fields()[0].AsString(), "a");
+    ds->Fields()[1].SetAsFloat(2);
+    ds->Post();
+    EXPECT_EQ(Column(*ds, "Name"), (Texts{"a", "~"}));
+    EXPECT_EQ(Column(*ds, "Amount"), (Texts{"2", "~"}));
+
+    // An insertion after an edit starts from nulls.
+    ds->Append();
+    for (int j = 0; j < 4; ++j) EXPECT_TRUE(ds->Fields()[j].IsNull());
+    ds->Fields()[2].SetAsBoolean(true);
+    ds->Post();
+    EXPECT_EQ(Column(*ds, "Paid"), (Texts{"Wahr", "Falsch", "Wahr"}));
+    EXPECT_EQ(Column(*ds, "Name"), (Texts{"a", "~", "~"}));
+}
+
+// Building an index at once must give the order that posting the records one
+// by one into the selected index gives (that path compares whole records).
+TEST(IndexBuildTest, AgreesWithPlacingRecordByRecord) {
+    const char* texts[] = {"M\xfcnchen",
+                           "m\xfcnchen",
+                           "M\xdcNCHEN",
+                           "Munchen",
+                           "",
+                           "abcdefghijklmnopX",
+                           "ABCDEFGHIJKLMNOPx",
+                           "abcdefghijklmnop",
+                           "abcdefghijklmnopx",
+                           "~",
+                           "K\xf6ln",
+                           "koln"};
+    std::mt19937 rng(7);
+    std::vector<Texts> rows;
+    for (int i = 0; i < 600; ++i) {
+        const int t = static_cast<int>(rng() % 12);
+        // Long runs of one text, as a city column has them.
+        rows.push_back({texts[i % 3 == 0 ? t : 0], std::to_string(rng() % 4),
+                        rng() % 5 == 0 ? "~" : std::to_string(rng() % 3)});
+    }
+    const struct {
+        const char* fields;
+        TIndexOptions options;
+        const char* desc;
+        const char* caseIns;
+    } cases[] = {{"Name", {}, "", ""},
+                 {"Name", {ixDescending}, "", ""},
+                 {"Name", {}, "", "Name"},
+                 {"Name;Count", {}, "Count", ""},
+                 {"Name;Amount;Count", {}, "Name", "Name"},
+                 {"Count;Name", {}, "", ""},
+                 {"Amount;Count", {ixDescending}, "", ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.fields) + " " + c.desc + " " + c.caseIns);
+        auto placed =
+            MakeDataSet({{"Name", ftString, 30}, {"Count", ftInteger}, {"Amount", ftFloat}});
+        auto built =
+            MakeDataSet({{"Name", ftString, 30}, {"Count", ftInteger}, {"Amount", ftFloat}});
+        for (TClientDataSet* ds : {placed.get(), built.get()})
+            ds->AddIndex("I", c.fields, c.options, c.desc, c.caseIns);
+        placed->SetIndexName("I");
+        AppendRows(*placed, rows);
+        AppendRows(*built, rows);
+        built->SetIndexName("I");
+        EXPECT_EQ(Snapshot(*built).substr(Snapshot(*built).find('\n')),
+                  Snapshot(*placed).substr(Snapshot(*placed).find('\n')));
+    }
+}
+
+}  // namespace
