@@ -83,6 +83,12 @@ std::string LoadMessage(const std::string& path) {
     return "loaded";
 }
 
+// In a child: drops the superuser's rights for those of the user nobody.
+bool BecomeNobody() {
+    return ::setgroups(0, nullptr) == 0 && ::setresgid(65534, 65534, 65534) == 0 &&
+           ::setresuid(65534, 65534, 65534) == 0;
+}
+
 // Makes a listening local socket at path; returns its descriptor.
 int MakeSocket(const std::string& path) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -338,9 +344,7 @@ TEST(StringList, SaveAsAnotherUserWritesInPlaceOnlyWhereItMust) {
         }
         const ino_t inode = Inode(file);
         const std::string result = InChild([&]() -> std::string {
-            if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 ||
-                ::setresuid(65534, 65534, 65534) != 0)
-                return "cannot become another user";
+            if (!BecomeNobody()) return "cannot become another user";
             WriteFileAtomically(file, "new");
             return "saved";
         });
@@ -353,9 +357,7 @@ TEST(StringList, SaveAsAnotherUserWritesInPlaceOnlyWhereItMust) {
     const std::string folder = dir.File("f0");
     EXPECT_EQ(
         InChild([&]() -> std::string {
-            if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 ||
-                ::setresuid(65534, 65534, 65534) != 0)
-                return "cannot become another user";
+            if (!BecomeNobody()) return "cannot become another user";
             return MessageOf<EFCreateError>([&] { WriteFileAtomically(folder + "/new.qmt", "x"); });
         }),
         "Datei " + folder + "/new.qmt kann nicht erstellt werden. Permission denied");
