@@ -62,6 +62,8 @@ inline constexpr const char* InvalidFloat = "'%s' ist kein gültiger Gleitkommaw
 inline constexpr const char* FOpenError = "Datei %s kann nicht geöffnet werden. %s";
 inline constexpr const char* FCreateError = "Datei %s kann nicht erstellt werden. %s";
 inline constexpr const char* WriteError = "Stream-Schreibfehler";
+// The reason given for a device, FIFO or socket where a file is wanted.
+inline constexpr const char* NotRegularFile = "Keine reguläre Datei";
 inline constexpr const char* ListIndexError = "Listenindex überschreitet das Maximum (%d)";
 inline constexpr const char* UnknownException = "Unbekannte Exception";
 // Dataset layer

@@ -2,12 +2,18 @@
 
 #include <algorithm>
 
+#include "platform/core/exceptions.h"
+
 namespace {
 const AnsiString kEmpty;
 }
 
 // ---------------------------------------------------------------------------
 // TStringGridRow
+
+TStringGridRow::TStringGridRow(TStringGrid& grid, int row) : grid_(grid), row_(row) {
+    if (row < 0) RaiseListIndexError(row);
+}
 
 void TStringGridRow::Assign(const TStringGridRow& other) {
     const int count = std::min(Count(), other.Count());
@@ -54,6 +60,8 @@ AnsiString TStringGrid::Cells(int col, int row) const {
 }
 
 AnsiString& TStringGrid::CellSlot(int col, int row) {
+    if (col < 0) RaiseListIndexError(col);
+    if (row < 0) RaiseListIndexError(row);
     const auto r = static_cast<size_t>(row);
     const auto c = static_cast<size_t>(col);
     if (r >= cells_.size()) cells_.resize(r + 1);
@@ -63,7 +71,6 @@ AnsiString& TStringGrid::CellSlot(int col, int row) {
 }
 
 void TStringGrid::SetCells(int col, int row, AnsiString text) {
-    if (col < 0 || row < 0) return;
     CellSlot(col, row) = std::move(text);
     Changed();
 }

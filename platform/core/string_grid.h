@@ -49,7 +49,8 @@ class TStringGrid;
 // One row's cells seen as a list: assign another row's cells to it, or empty it.
 class TStringGridRow {
   public:
-    TStringGridRow(TStringGrid& grid, int row) : grid_(grid), row_(row) {}
+    // Raises EListError for a negative row number.
+    TStringGridRow(TStringGrid& grid, int row);
     void Assign(const TStringGridRow& other);  // copies every cell of other's row
     void Clear();                              // sets every cell to the empty text
     int Count() const;
@@ -87,9 +88,12 @@ class TStringGrid {
 
     // A cell never written reads as the empty text; cells outside the counts
     // read as empty and writes to them are kept (as the platform keeps them).
+    // A negative column or row reads as empty; writing there raises EListError
+    // "Listenindex überschreitet das Maximum (%d)" and changes nothing.
     AnsiString Cells(int col, int row) const;
     const AnsiString& CellRef(int col, int row) const;
     void SetCells(int col, int row, AnsiString text);
+    // Raises EListError for a negative row number.
     TStringGridRow Rows(int row) { return TStringGridRow(*this, row); }
 
     // The current cell. SetRow/SetCol/MoveTo raise OnSelectCell before the move
@@ -113,6 +117,8 @@ class TStringGrid {
   private:
     friend class TStringGridRow;
     void Changed();
+    // The stored cell, created when missing; raises EListError for a negative
+    // column or row.
     AnsiString& CellSlot(int col, int row);
 
     int colCount_ = 5;

@@ -7,7 +7,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
+#include <new>
 #include <filesystem>
 #include <utility>
 
@@ -26,6 +28,17 @@ std::string Reason(int err) {
 [[noreturn]] void RaiseCreate(const std::string& path, int err) {
     throw EFCreateError(FormatMessage(Msg::FCreateError, {ExpandFileName(path), Reason(err)}));
 }
+
+// For a device, FIFO or socket, which the system itself would not refuse.
+template <class E>
+[[noreturn]] void RaiseNotRegular(const char* pattern, const std::string& path) {
+    throw E(FormatMessage(pattern, {ExpandFileName(path), Msg::NotRegularFile}));
+}
+
+// How many symbolic links a save follows in a row (as the system does).
+constexpr int kMaxLinkDepth = 40;
+// The part of a file's name its temporary file's name keeps.
+constexpr size_t kTempNameStem = 200;
 
 // Closes a descriptor on every path out of a scope.
 class FileDescriptor {
@@ -102,7 +115,11 @@ std::string TStringList::Text() const {
 void TStringList::LoadFromFile(const std::string& path) {
     FileBytes bytes;
     bytes.Load(path);
-    SetText(bytes.View());
+    try {
+        SetText(bytes.View());
+    } catch (const std::bad_alloc&) {
+        RaiseOpen(path, ENOMEM);
+    }
 }
 
 void TStringList::SaveToFile(const std::string& path) const {
@@ -113,17 +130,25 @@ void TStringList::SaveToFile(const std::string& path) const {
 
 void FileBytes::Load(const std::string& path) {
     size_ = 0;
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without blocking: opening a FIFO would otherwise wait for a writer.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (fd.Get() < 0) RaiseOpen(path, errno);
     struct stat st {};
     if (::fstat(fd.Get(), &st) != 0) RaiseOpen(path, errno);
     if (S_ISDIR(st.st_mode)) RaiseOpen(path, EISDIR);
+    // Devices, FIFOs and the like may never end (/dev/zero) or never answer.
+    if (!S_ISREG(st.st_mode)) RaiseNotRegular<EFOpenError>(Msg::FOpenError, path);
+    const int flags = ::fcntl(fd.Get(), F_GETFL);
+    if (flags >= 0) ::fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK);
 
     // One read for a regular file (one byte more, to see the end at once);
-    // files that report no size are read in blocks.
-    Reserve(st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 65536);
+    // files that report no size (such as those under /proc) are read in blocks.
+    const auto size = static_cast<uint64_t>(st.st_size);
+    if (size >= SIZE_MAX / 2) RaiseOpen(path, ENOMEM);
+    if (!Reserve(size > 0 ? static_cast<size_t>(size) + 1 : 65536)) RaiseOpen(path, ENOMEM);
     while (true) {
-        if (size_ == capacity_) Reserve(capacity_ * 2);
+        if (size_ == capacity_ && (capacity_ > SIZE_MAX / 2 || !Reserve(capacity_ * 2)))
+            RaiseOpen(path, ENOMEM);
         const ssize_t n = ::read(fd.Get(), data_.get() + size_, capacity_ - size_);
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -134,43 +159,107 @@ void FileBytes::Load(const std::string& path) {
     }
 }
 
-void FileBytes::Reserve(size_t capacity) {
-    if (capacity <= capacity_) return;
-    std::unique_ptr<char[]> grown(new char[capacity]);
+bool FileBytes::Reserve(size_t capacity) {
+    if (capacity <= capacity_) return true;
+    std::unique_ptr<char[]> grown(new (std::nothrow) char[capacity]);
+    if (!grown) return false;
     if (size_ > 0) std::memcpy(grown.get(), data_.get(), size_);
     data_ = std::move(grown);
     capacity_ = capacity;
+    return true;
 }
+
+namespace {
+
+// The file that path names once every symbolic link on its last part is
+// followed (each link read relative to its own folder), also when the last
+// link points at nothing yet. Raises EFCreateError for a loop or a chain too long.
+std::string FollowLinks(const std::string& path) {
+    std::string current = path;
+    for (int depth = 0; depth <= kMaxLinkDepth; ++depth) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        std::string link(static_cast<size_t>(st.st_size > 0 ? st.st_size : 0) + 256, '\0');
+        const ssize_t n = ::readlink(current.c_str(), link.data(), link.size());
+        if (n < 0) RaiseCreate(path, errno);
+        if (static_cast<size_t>(n) >= link.size()) RaiseCreate(path, ENAMETOOLONG);
+        link.resize(static_cast<size_t>(n));
+        if (link.empty()) RaiseCreate(path, ENOENT);
+        if (link[0] == '/') {
+            current = link;
+        } else {
+            const size_t slash = current.rfind('/');
+            current = slash == std::string::npos ? link : current.substr(0, slash + 1) + link;
+        }
+    }
+    RaiseCreate(path, ELOOP);
+}
+
+// Overwrites the existing regular file target where it stands (same inode),
+// for when replacing it would lose a hard link or no file can be created next
+// to it. Returns false with errno set when it cannot be opened for writing.
+bool WriteInPlace(const std::string& target, const struct stat& expected, std::string_view bytes) {
+    FileDescriptor fd(
+        ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
+    if (fd.Get() < 0) return false;
+    struct stat st {};
+    if (::fstat(fd.Get(), &st) != 0) return false;
+    // Someone put something else there since it was looked at.
+    if (!S_ISREG(st.st_mode) || st.st_dev != expected.st_dev || st.st_ino != expected.st_ino) {
+        errno = EBUSY;
+        return false;
+    }
+    if (!WriteAll(fd.Get(), bytes.data(), bytes.size()) ||
+        ::ftruncate(fd.Get(), static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd.Get()) != 0 ||
+        ::close(fd.Release()) != 0) {
+        throw EWriteError(Msg::WriteError);
+    }
+    return true;
+}
+
+// The folder may refuse new entries (no write permission, immutable) while the
+// file itself can still be written.
+bool FolderRefused(int err) {
+    return err == EACCES || err == EPERM;
+}
+
+}  // namespace
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     if (path.empty()) RaiseCreate(path, ENOENT);
 
-    // Write through a symbolic link to the file it names, keeping the link.
-    std::string target = path;
+    // Write through symbolic links to the file they name, keeping the links.
+    const std::string target = FollowLinks(path);
     struct stat st {};
     bool exists = false;
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
-    }
-    if (::stat(target.c_str(), &st) == 0) {
+    if (::lstat(target.c_str(), &st) == 0) {
         exists = true;
         if (S_ISDIR(st.st_mode)) RaiseCreate(path, EISDIR);
+        // A device, FIFO or socket is never replaced by a file.
+        if (!S_ISREG(st.st_mode)) RaiseNotRegular<EFCreateError>(Msg::FCreateError, path);
         // A file the user may not write stays as it is, as creating it over would
         // fail; so does a read-only file (no write bit at all), also for the superuser.
         if (::access(target.c_str(), W_OK) != 0) RaiseCreate(path, errno);
         if ((st.st_mode & 0222) == 0) RaiseCreate(path, EACCES);
+        // Replacing a file with further hard links would split it from them.
+        if (st.st_nlink > 1) {
+            if (!WriteInPlace(target, st, bytes)) RaiseCreate(path, errno);
+            return;
+        }
     }
 
     const size_t slash = target.rfind('/');
     const std::string folder =
         slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string tempName = folder + "." + name + ".XXXXXX";
-    FileDescriptor fd(::mkstemp(tempName.data()));
-    if (fd.Get() < 0) RaiseCreate(path, errno);
+    // "." + name + ".XXXXXX" stays within the longest name a folder takes.
+    std::string tempName = folder + "." + name.substr(0, kTempNameStem) + ".XXXXXX";
+    FileDescriptor fd(::mkostemp(tempName.data(), O_CLOEXEC));
+    if (fd.Get() < 0) {
+        const int err = errno;
+        if (exists && FolderRefused(err) && WriteInPlace(target, st, bytes)) return;
+        RaiseCreate(path, err);
+    }
 
     bool ok = false;
     int createErr = 0;
@@ -186,7 +275,14 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
 
         mode_t mode;
         if (exists) {
-            mode = st.st_mode & 07777;
+            // The superuser keeps the file's owner and group; anyone else keeps
+            // the group when a member of it. Set-id and sticky bits never carry over.
+            if (::geteuid() == 0) {
+                (void)::fchown(fd.Get(), st.st_uid, st.st_gid);
+            } else if (st.st_gid != ::getegid()) {
+                (void)::fchown(fd.Get(), static_cast<uid_t>(-1), st.st_gid);
+            }
+            mode = st.st_mode & 0777;
         } else {
             const mode_t mask = ::umask(0);
             ::umask(mask);
@@ -204,7 +300,12 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
             ok = true;
         }
     }
-    if (!ok) RaiseCreate(path, createErr);
+    if (!ok) {
+        // A sticky folder keeps another user's file from being replaced, though
+        // it may be writable.
+        if (exists && FolderRefused(createErr) && WriteInPlace(target, st, bytes)) return;
+        RaiseCreate(path, createErr);
+    }
 
     // Make the new directory entry durable too; a failure here loses nothing written.
     const std::string dirName = folder.empty() ? std::string(".") : folder;

@@ -33,13 +33,22 @@ class TStringList {
 
     // Reads the whole file (bytes unchanged) and splits it as SetText does.
     // Raises EFOpenError "Datei %s kann nicht geöffnet werden. %s" (the full
-    // path, then the system's reason) when the file cannot be read.
+    // path, then the system's reason) when the file cannot be read, when it is
+    // no regular file (reason "Keine reguläre Datei"; never waits on a FIFO nor
+    // reads a device) and when the memory for it cannot be had.
     void LoadFromFile(const std::string& path);
     // Writes every line followed by CR LF, bytes unchanged. Never leaves a
     // half-written file: the text goes to a temporary file in the same folder,
     // which is flushed and then renamed over the target. On any failure the old
     // file is untouched, the temporary file is removed and EFCreateError or
     // EWriteError is raised.
+    // Symbolic links are followed (also to a file that does not exist yet) and
+    // kept. An existing target that is no regular file (a device, FIFO,
+    // socket) is refused and left as it is. The new file keeps the old one's
+    // permission bits (never set-id or sticky) and, when the superuser saves,
+    // its owner and group. A file with further hard links, and a writable file
+    // in a folder that takes no new file, is overwritten where it stands
+    // instead (not atomic: a failed write may leave it half written).
     void SaveToFile(const std::string& path) const;
 
     std::vector<AnsiString>& Items() { return items_; }
@@ -54,12 +63,12 @@ class FileBytes {
   public:
     // Reads the whole file at path. Raises EFOpenError "Datei %s kann nicht
     // geöffnet werden. %s" (the full path, then the system's reason) when it
-    // cannot be read.
+    // cannot be read, is no regular file or does not fit in memory.
     void Load(const std::string& path);
     std::string_view View() const { return std::string_view(data_.get(), size_); }
 
   private:
-    void Reserve(size_t capacity);
+    bool Reserve(size_t capacity);  // false when the memory cannot be had
     std::unique_ptr<char[]> data_;
     size_t size_ = 0;
     size_t capacity_ = 0;

@@ -4,6 +4,8 @@
 
 #include <functional>
 
+#include "platform/core/exceptions.h"
+
 namespace {
 
 struct SplitCase {
@@ -117,6 +119,23 @@ TEST(GridRowsTest, InsertDeleteSwap) {
         c.op(grid);
         EXPECT_EQ(RowNames(grid), c.after) << c.what;
     }
+}
+
+TEST(GridRowsTest, ANegativeRowIsRefused) {
+    const struct {
+        const char* what;
+        std::function<void(TStringGrid&)> op;
+    } cases[] = {{"delete row -1", [](TStringGrid& g) { GridDeleteRow(g, -1); }},
+                 {"swap rows -1 and 2", [](TStringGrid& g) { GridSwapRows(g, -1, 2); }}};
+    for (const auto& c : cases) {
+        TStringGrid grid = MakeGrid("HABC");
+        EXPECT_THROW(c.op(grid), EListError) << c.what;
+        EXPECT_EQ(RowNames(grid), "HABC") << c.what;
+        EXPECT_EQ(grid.RowCount(), 4) << c.what;
+    }
+    // Inserting at row -1 moves the rows down before it meets the bad row.
+    TStringGrid grid = MakeGrid("HAB");
+    EXPECT_THROW(GridInsertRow(grid, -1), EListError);
 }
 
 }  // namespace

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "platform/core/exceptions.h"
+
 namespace {
 
 // Records every OnSelectCell with the grid's state at that moment:
@@ -76,6 +80,38 @@ TEST(StringGrid, CuttingTheCurrentRowMovesToTheNewLastRow) {
         << "the rows are cut before the event";
     EXPECT_EQ(grid.Row(), 2);
     EXPECT_EQ(grid.Col(), 2);
+}
+
+// A negative column or row never reaches the cells: the write is refused with
+// the list-index error and every cell stays as it was.
+TEST(StringGrid, WritesToANegativeColumnOrRowAreRefused) {
+    const struct {
+        const char* name;
+        std::function<void(TStringGrid&)> write;
+        const char* message;
+    } cases[] = {
+        {"a cell in row -1", [](TStringGrid& g) { g.SetCells(1, -1, "x"); }, "(-1)"},
+        {"a cell in column -2", [](TStringGrid& g) { g.SetCells(-2, 1, "x"); }, "(-2)"},
+        {"row -1 as a whole", [](TStringGrid& g) { g.Rows(-1).Clear(); }, "(-1)"},
+        {"row 2 from row -1", [](TStringGrid& g) { g.Rows(2).Assign(g.Rows(-1)); }, "(-1)"},
+    };
+    for (const auto& c : cases) {
+        TStringGrid grid = MakeGrid(4);
+        try {
+            c.write(grid);
+            ADD_FAILURE() << c.name << ": no error";
+        } catch (const EListError& e) {
+            EXPECT_EQ(e.Message(),
+                      std::string("Listenindex überschreitet das Maximum ") + c.message)
+                << c.name;
+        }
+        for (int r = 0; r < 4; ++r) {
+            for (int col = 0; col < 4; ++col)
+                EXPECT_EQ(grid.Cells(col, r), std::to_string(col) + ":" + std::to_string(r))
+                    << c.name;
+        }
+        EXPECT_EQ(grid.Cells(1, -1), "") << "reading there stays harmless";
+    }
 }
 
 }  // namespace
