@@ -11,6 +11,10 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // The desktop file name lets the desktop (Wayland above all) find the
+    // program's entry and icon; it is the id the installed files carry.
+    QApplication::setApplicationName("QMT Editor");
+    QGuiApplication::setDesktopFileName("io.github.quimbly.QMTEditor");
     TApplication application;
     Application->SetTitle("QMT Editor");
     InitFormatSettingsFromLocale();
