@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs, from Debian's packages, whatever of the build and test tools is missing.
+# Installs, from Debian's packages, whatever of the build and test tools and of the
+# fonts that the windows are drawn with is missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev)
+packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
