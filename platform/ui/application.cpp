@@ -7,6 +7,8 @@
 #include <QEnterEvent>
 #include <QEvent>
 #include <QFont>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMenu>
@@ -492,13 +494,19 @@ void SetOuterSize(QWidget* window, const QSize& outer) {
 }
 
 int CaptionWidth(const QString& caption) {
-    // Title bars draw their caption in a bold face, mostly larger than the
-    // forms' one; the buttons (icon, minimise, maximise, close) and the frame's
-    // edges take about five title-bar heights.
-    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    // The window manager draws the caption in a bold face of its own, mostly
+    // larger than the forms' one: the platform's title font or the forms' font
+    // a fifth larger, whichever is wider. The frame's buttons (icon, minimise,
+    // maximise, close), its edges and the caption's padding take about six
+    // title-bar heights.
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    const QFont forms = QApplication::font();
+    const int formsPixels =
+        forms.pixelSize() > 0 ? forms.pixelSize() : QFontInfo(forms).pixelSize();
+    if (QFontInfo(font).pixelSize() < formsPixels * 6 / 5) font.setPixelSize(formsPixels * 6 / 5);
     font.setBold(true);
     const QFontMetrics metrics(font);
     const int bar = std::max(metrics.height() + 6,
                              QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight));
-    return metrics.horizontalAdvance(caption) + 5 * bar;
+    return metrics.horizontalAdvance(caption) + 6 * bar;
 }

@@ -104,7 +104,7 @@ int PickerWidth(const QComboBox* picker, int height);
 void SetOuterSize(QWidget* window, const QSize& outer);
 
 // The width a message box needs to show its whole caption in the title bar:
-// the caption's text width and room for the frame's buttons.
+// the caption's width in a title face and room for the frame's buttons.
 int CaptionWidth(const QString& caption);
 
 // Looks again at what the pointer rests on, as after a menu or a modal box
