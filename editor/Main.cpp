@@ -224,7 +224,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     SaveDialogExecute = [this](QString& fileName) { return RunSaveDialog(fileName); };
 
     SetFormFont(this, "MS Sans Serif", 11);
-    resize(780, 580);
+    SetOuterSize(this, QSize(780, 580));
+    // The window cannot get so narrow that the sort controls slide over the navigator.
+    Panel7->setMinimumWidth(DBNTable->x() + DBNTable->width() + Panel3->width());
     // The designed place, moved back onto the screen where the screen is
     // smaller, leaving room for the frame that the window manager adds.
     QPoint place(743, 273);
@@ -333,6 +335,7 @@ bool TMainForm::RunOpenDialog(QString& fileName) {
     // A typed name of a file that does not exist is returned too; reading it reports the error.
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters({FileFilters[0], FileFilters[1]});
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     return RunFileDialog(dialog, fileName);
 }
 
@@ -340,6 +343,7 @@ bool TMainForm::RunSaveDialog(QString& fileName) {
     QFileDialog dialog(this);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters({FileFilters[0], FileFilters[1]});
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setDefaultSuffix("qmt");
     // FileSaveAs asks itself before it replaces a file.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);

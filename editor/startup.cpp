@@ -1,5 +1,6 @@
 #include "editor/startup.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenuBar>
 
@@ -9,10 +10,45 @@
 #include "editor/info_dlg.h"
 #include "editor/new_table.h"
 #include "platform/ui/application.h"
+#include "platform/ui/combo_box.h"
 #include "platform/ui/db_navigator.h"
+#include "platform/ui/qt_text.h"
 #include "platform/ui/speed_button.h"
+#include "platform/ui/string_grid_view.h"
+
+namespace {
+
+// The width a heading needs: its text and the cell's margin of two pixels either side.
+int HeadingWidth(const TStringGridView& view, int col) {
+    return QFontMetrics(view.font()).horizontalAdvance(AnsiToQString(view.Grid().Cells(col, 0))) +
+           4;
+}
+
+// Where a column is too narrow for the entries of the picker laid over its
+// cells, the text wins over the designed width. The donor columns give the
+// extra back, a pixel each in turn, as far as their headings allow, so that
+// the grid keeps the width it was designed with.
+void FitPickerColumn(TStringGridView& view, int col, const QComboBox& picker,
+                     std::initializer_list<int> donors) {
+    int extra = PickerWidth(&picker, view.DefaultRowHeight()) - view.ColWidth(col);
+    if (extra <= 0) return;
+    view.SetColWidth(col, view.ColWidth(col) + extra);
+    for (bool gave = true; extra > 0 && gave;) {
+        gave = false;
+        for (int d : donors) {
+            if (extra == 0 || view.ColWidth(d) <= HeadingWidth(view, d)) continue;
+            view.SetColWidth(d, view.ColWidth(d) - 1);
+            --extra;
+            gave = true;
+        }
+    }
+}
+
+}  // namespace
 
 void CreateForms() {
+    // Menus, tooltips, message boxes and dialogs draw with the forms' font.
+    SetApplicationFont("MS Sans Serif", 11);
     // The main window sets MainForm itself before its creation handler runs.
     MainForm = new TMainForm();
     dm1 = new Tdm1();
@@ -72,6 +108,7 @@ void SetEnglishTexts() {
     eg.SetCells(1, 0, "New Field Name");
     eg.SetCells(2, 0, "Data Type");
     eg.SetCells(3, 0, "Size");
+    FitPickerColumn(*e.sgFields, 2, *e.cbTypes, {0, 1});
 
     TfmNewTable& n = *fmNewTable;
     n.setWindowTitle("Create New Table");
@@ -79,6 +116,7 @@ void SetEnglishTexts() {
     TStringGrid& ng = n.sgFields->Grid();
     ng.SetCells(1, 0, "Data Type");
     ng.SetCells(2, 0, "Size");
+    FitPickerColumn(*n.sgFields, 1, *n.cbTypes, {});
 }
 
 void DestroyForms() {

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs, from Debian's packages, whatever of the build and test tools is missing.
+# Installs, from Debian's packages, whatever of the build and test tools and of the
+# fonts that the windows are drawn with is missing.
 # With --ci also the validators that CI runs on the installed desktop files.
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2)

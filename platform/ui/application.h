@@ -3,12 +3,15 @@
 // the default error display, the guard through which every command handler is
 // entered, and the application's hint event.
 
+#include <QFont>
 #include <QObject>
+#include <QSize>
 #include <QString>
 #include <functional>
 #include <string>
 
 class QAction;
+class QComboBox;
 class QMenuBar;
 class QWidget;
 
@@ -72,10 +75,42 @@ QString HintOf(const QWidget* widget);
 void SetActionHint(QAction* action, const QString& hint);
 // Routes a menu bar's hints to the application, as the platform does for a
 // window's main menu: highlighting any item (a top-level menu too) makes its
-// long hint the application's hint, empty for an item without one, and
-// closing a menu empties it.
+// long hint the application's hint, empty for an item without one. A disabled
+// item is highlighted like any other and shows its hint; a separator has none,
+// so the hint is empty over it. Closing a menu empties the hint until the
+// pointer's place is looked at again.
 void RouteMenuHints(QMenuBar* menuBar);
 
 // Gives a form the font of its design: a family and the character height in
-// pixels. The platform substitutes a family that it lacks.
+// pixels. The platform substitutes a family that it lacks (see FormFont).
 void SetFormFont(QWidget* form, const QString& family, int pixelHeight);
+// The font of a design: family at pixelHeight. The design family "MS Sans
+// Serif" is drawn with a sans face of the same character widths (Liberation
+// Sans, then Arial) where the system lacks it.
+QFont FormFont(const QString& family, int pixelHeight);
+// Makes the font of the design the font of everything the application shows:
+// forms, menu bar, drop-down menus, tooltips, message boxes and dialogs.
+void SetApplicationFont(const QString& family, int pixelHeight);
+
+// The room a drop-down list (not editable) of the given size leaves for the
+// text of its entry, and the width it needs to show each of its entries whole
+// at the given height.
+int PickerTextRoom(const QComboBox* picker, const QSize& size);
+int PickerWidth(const QComboBox* picker, int height);
+
+// Keeps a window's outer size, frame included, at outer: the inside gets outer
+// less the frame that the window manager draws, once that frame is known. A
+// window without a frame (no window manager) gets outer as its inside.
+void SetOuterSize(QWidget* window, const QSize& outer);
+
+// The width a message box needs to show its whole caption in the title bar:
+// the caption's width in a title face and room for the frame's buttons.
+int CaptionWidth(const QString& caption);
+
+// Looks again at what the pointer rests on, as after a menu or a modal box
+// has closed: widgets that the pointer has left while the box held it get a
+// leave, the widget under it (and its parents) an enter, and the application's
+// hint becomes that widget's long hint (the nearest hint of it or its parents),
+// empty over a control without one. Runs by itself when a menu or a modal box
+// closes, and on every mouse move that reaches another widget.
+void TrackPointer();
