@@ -26,10 +26,7 @@ enum class RowGlyph { Up, Insert, Delete, Down };
 
 // The 16 x 16 pictures of the row buttons on a transparent background; the
 // disabled picture draws the same shapes in grey.
-QPixmap DrawRowGlyph(RowGlyph kind, bool enabled) {
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
+void DrawRowGlyph(QPainter& p, RowGlyph kind, bool enabled) {
     p.setRenderHint(QPainter::Antialiasing);
     const QColor red = enabled ? QColor(204, 0, 0) : QColor(128, 128, 128);
     const QColor blue = enabled ? QColor(0, 0, 204) : QColor(160, 160, 160);
@@ -81,11 +78,22 @@ QPixmap DrawRowGlyph(RowGlyph kind, bool enabled) {
             p.fillRect(QRect(1, 3, 7, 2), red);  // minus sign
             break;
     }
-    return pm;
 }
 
+// The pictures are painted at every ratio a screen may have.
 void SetRowGlyph(TSpeedButton* button, RowGlyph kind) {
-    button->SetGlyph(DrawRowGlyph(kind, true), DrawRowGlyph(kind, false));
+    bool first = true;
+    for (qreal ratio : kGlyphPixelRatios) {
+        const QPixmap enabled =
+            PaintGlyph(QSize(16, 16), ratio, [kind](QPainter& p) { DrawRowGlyph(p, kind, true); });
+        const QPixmap disabled =
+            PaintGlyph(QSize(16, 16), ratio, [kind](QPainter& p) { DrawRowGlyph(p, kind, false); });
+        if (first)
+            button->SetGlyph(enabled, disabled);
+        else
+            button->AddGlyph(enabled, disabled);
+        first = false;
+    }
 }
 
 // The kind name a column of the table shows with; every kind that is neither

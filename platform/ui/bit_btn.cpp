@@ -5,13 +5,13 @@
 #include <QPainterPath>
 
 #include "platform/core/exceptions.h"
+#include "platform/ui/speed_button.h"
 
 namespace {
 
-QPixmap CheckGlyph() {
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
+constexpr QSize kGlyphSize(16, 16);
+
+void DrawCheck(QPainter& p) {
     p.setRenderHint(QPainter::Antialiasing);
     QPainterPath path;
     path.moveTo(2.5, 8.5);
@@ -19,24 +19,19 @@ QPixmap CheckGlyph() {
     path.lineTo(13.5, 3.5);
     p.setPen(QPen(QColor(0, 128, 0), 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawPath(path);
-    return pm;
 }
 
-QPixmap CrossGlyph() {
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
+void DrawCross(QPainter& p) {
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(200, 0, 0), 2.6, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(3.5, 3.5), QPointF(12.5, 12.5));
     p.drawLine(QPointF(12.5, 3.5), QPointF(3.5, 12.5));
-    return pm;
 }
 
 }  // namespace
 
 TBitBtn::TBitBtn(QWidget* parent) : QPushButton(parent) {
-    setIconSize(QSize(16, 16));
+    setIconSize(kGlyphSize);
     connect(this, &QPushButton::clicked, this, [this] {
         if (modalResult_ == 0) return;
         if (auto* dialog = qobject_cast<QDialog*>(window())) dialog->done(modalResult_);
@@ -48,13 +43,13 @@ void TBitBtn::SetKind(TBitBtnKind kind) {
     switch (kind) {
         case bkOK:
             setText(QString::fromUtf8(Msg::ButtonOK));
-            setIcon(QIcon(CheckGlyph()));
+            setIcon(PaintedIcon(kGlyphSize, DrawCheck));
             setDefault(true);
             modalResult_ = 1;
             break;
         case bkCancel:
             setText(QString::fromUtf8(Msg::ButtonCancel));
-            setIcon(QIcon(CrossGlyph()));
+            setIcon(PaintedIcon(kGlyphSize, DrawCross));
             modalResult_ = 2;
             break;
         case bkCustom:

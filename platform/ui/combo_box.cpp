@@ -169,6 +169,9 @@ void TComboBox::TextEditedByUser(const QString& before, int selectionLength, boo
         if (found != oldIndex && OnChange) Guarded(OnChange);
         return;
     }
-    itemIndex_ = IndexOfItem(typed);
+    // Deleting characters, typing that completes to no entry and pasting
+    // select no entry, even when the text left equals one: only completing
+    // typed characters and picking from the list select an entry.
+    itemIndex_ = -1;
     if (OnChange && (itemIndex_ != oldIndex || typed != before)) Guarded(OnChange);
 }

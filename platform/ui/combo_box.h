@@ -3,7 +3,8 @@
 // Style csDropDownList: pick from the list only. Style csDropDown: an edit
 // field whose typed text completes to the first entry that begins with it
 // (ignoring case) and selects it; every change of the edit text raises
-// OnChange (ItemIndex -1 when the text names no entry).
+// OnChange. Any other edit of the text (deleting characters, pasting) selects
+// no entry: ItemIndex is -1 then, also when the text left equals an entry.
 
 #include <QComboBox>
 #include <functional>

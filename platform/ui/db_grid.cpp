@@ -9,6 +9,7 @@
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 #include "platform/ui/application.h"
@@ -215,15 +216,30 @@ int TDBGrid::ColWidth(int col) const {
 void TDBGrid::SetColWidth(int col, int width) {
     if (col < 0 || col >= ColCount()) return;
     columns_[col].width = std::max(kMinColWidth, width);
+    columns_[col].sized = true;
     UpdateScrollBars();
     PlaceEditor();
     viewport()->update();
 }
 
 int TDBGrid::DefaultColWidth(const Column& c) const {
-    QFontMetrics fm(font());
-    int byLength = DisplayChars(c.type, c.size) * fm.averageCharWidth();
-    return std::max(fm.horizontalAdvance(c.title), byLength) + 2 * kTextMargin + 1;
+    // The title is measured exactly and rounded up, so that it fits its cell
+    // (the text margins and the grid line beside) without being cut.
+    const QFontMetricsF fm(font());
+    const qreal title = fm.horizontalAdvance(c.title);
+    const qreal byLength = DisplayChars(c.type, c.size) * fm.averageCharWidth();
+    return static_cast<int>(std::ceil(std::max(title, byLength))) + 2 * kTextMargin + 1;
+}
+
+void TDBGrid::changeEvent(QEvent* e) {
+    QAbstractScrollArea::changeEvent(e);
+    if (e->type() != QEvent::FontChange) return;
+    // Columns the user has not sized follow the new font.
+    for (Column& c : columns_)
+        if (!c.sized) c.width = DefaultColWidth(c);
+    UpdateScrollBars();
+    PlaceEditor();
+    viewport()->update();
 }
 
 void TDBGrid::SyncColumns() {
@@ -242,7 +258,7 @@ void TDBGrid::SyncColumns() {
     cols.reserve(count);
     for (int i = 0; i < count; ++i) {
         const TField& f = ds->Fields()[i];
-        Column c{f.FieldName(), AnsiToQString(f.FieldName()), f.DataType(), f.Size(), 0};
+        Column c{f.FieldName(), AnsiToQString(f.FieldName()), f.DataType(), f.Size(), 0, false};
         c.width = DefaultColWidth(c);
         cols.push_back(std::move(c));
     }
@@ -318,6 +334,12 @@ int TDBGrid::RowAt(int y) const {
     if (!ds || y < rh) return -1;
     int r = TopRow() + (y - rh) / rh;
     return r < ds->ViewCount() ? r : -1;
+}
+
+bool TDBGrid::OnEmptyRow(int y) const {
+    TClientDataSet* ds = ActiveDataSet();
+    const int rh = RowHeight();
+    return ds && ds->ViewCount() == 0 && ds->State() == dsBrowse && y >= rh && y < 2 * rh;
 }
 
 int TDBGrid::ColAt(int x) const {
@@ -420,7 +442,16 @@ void TDBGrid::OnDataEvent(TDataEvent e) {
 // ---------------------------------------------------------------- drawing
 
 void TDBGrid::paintEvent(QPaintEvent*) {
-    QPainter p(viewport());
+    // Nothing may leave a paint event: whatever a field's text hook raises,
+    // the grid is drawn as far as it got and the program goes on.
+    try {
+        QPainter p(viewport());
+        Paint(p);
+    } catch (...) {
+    }
+}
+
+void TDBGrid::Paint(QPainter& p) {
     const QRect vr = viewport()->rect();
     const QPalette& pal = palette();
     const int rh = RowHeight();
@@ -495,7 +526,7 @@ void TDBGrid::paintEvent(QPaintEvent*) {
                 AnsiString raw = (r == cur && state != dsBrowse) ? ds->Fields()[c].DisplayText()
                                                                  : ds->ViewDisplayText(r, c);
                 text = WithoutLineBreaks(AnsiToQString(raw));
-            } catch (const std::exception&) {
+            } catch (...) {
                 text.clear();
             }
             const bool current = r == cur && c == col_;
@@ -510,6 +541,28 @@ void TDBGrid::paintEvent(QPaintEvent*) {
             Qt::Alignment align =
                 Qt::AlignVCenter | (IsNumeric(columns_[c].type) ? Qt::AlignRight : Qt::AlignLeft);
             p.drawText(tr, align, p.fontMetrics().elidedText(text, Qt::ElideRight, tr.width()));
+        });
+        p.restore();
+    }
+
+    if (n == 0 && state == dsBrowse && y < vr.height()) {
+        // A table without records shows one empty row to type into, marked
+        // as the current one; typing into it appends the first record.
+        QRect ind(0, y, iw, rh);
+        p.fillRect(ind, fixedColor);
+        p.setPen(darkLine);
+        p.drawLine(ind.right(), ind.top(), ind.right(), ind.bottom());
+        p.drawLine(ind.left(), ind.bottom(), ind.right(), ind.bottom());
+        DrawIndicator(p, ind, dsBrowse);
+        p.save();
+        p.setClipRect(dataArea);
+        visibleCols([&](int c, int x, int w) {
+            QRect cell(x, y, w, rh);
+            if (c == col_)
+                p.fillRect(cell.adjusted(0, 0, -1, -1), pal.color(group, QPalette::Highlight));
+            p.setPen(lineColor);
+            p.drawLine(cell.right(), cell.top(), cell.right(), cell.bottom());
+            p.drawLine(cell.left(), cell.bottom(), cell.right(), cell.bottom());
         });
         p.restore();
     }
@@ -543,7 +596,14 @@ void TDBGrid::SetEditorMode(bool on) {
 
 void TDBGrid::OpenEditor(bool selectAll) {
     TClientDataSet* ds = ActiveDataSet();
-    if (!ds || ColCount() == 0 || ds->ViewPosition() < 0) return;
+    if (!ds || ColCount() == 0) return;
+    if (ds->ViewCount() == 0 && ds->State() == dsBrowse) {
+        // The empty row of a table without records: editing it appends the
+        // first record, which goes away again when it is left unchanged.
+        BusyScope busy(busy_);
+        if (!TryRun([&] { ds->Append(); })) return;
+    }
+    if (ds->ViewPosition() < 0) return;
     EnsureCurrentVisible();
     EnsureColVisible();
     QString text;
@@ -585,7 +645,7 @@ void TDBGrid::ReloadEditor() {
     QString text;
     try {
         text = AnsiToQString(ds->Fields()[col_].Text());
-    } catch (const std::exception&) {
+    } catch (...) {
     }
     editor_->setText(WithoutLineBreaks(text));
     editor_->selectAll();
@@ -850,7 +910,9 @@ bool TDBGrid::HandleKey(QKeyEvent* e) {
 }
 
 void TDBGrid::keyPressEvent(QKeyEvent* e) {
-    if (HandleKey(e))
+    bool taken = false;
+    Guarded([&] { taken = HandleKey(e); });
+    if (taken)
         e->accept();
     else
         QAbstractScrollArea::keyPressEvent(e);
@@ -864,15 +926,20 @@ bool TDBGrid::focusNextPrevChild(bool next) {
 
 bool TDBGrid::eventFilter(QObject* watched, QEvent* e) {
     if (watched == editor_) {
-        if (e->type() == QEvent::KeyPress) return HandleKey(static_cast<QKeyEvent*>(e));
-        if (e->type() == QEvent::FocusOut) LeftGrid(static_cast<QFocusEvent*>(e)->reason());
+        if (e->type() == QEvent::KeyPress) {
+            bool taken = false;
+            Guarded([&] { taken = HandleKey(static_cast<QKeyEvent*>(e)); });
+            return taken;
+        }
+        if (e->type() == QEvent::FocusOut)
+            Guarded([&] { LeftGrid(static_cast<QFocusEvent*>(e)->reason()); });
     }
     return QAbstractScrollArea::eventFilter(watched, e);
 }
 
 void TDBGrid::focusOutEvent(QFocusEvent* e) {
     QAbstractScrollArea::focusOutEvent(e);
-    LeftGrid(e->reason());
+    Guarded([&] { LeftGrid(e->reason()); });
     viewport()->update();
 }
 
@@ -896,6 +963,10 @@ void TDBGrid::LeftGrid(Qt::FocusReason reason) {
 // ---------------------------------------------------------------- mouse
 
 void TDBGrid::mousePressEvent(QMouseEvent* e) {
+    Guarded([&] { MousePress(e); });
+}
+
+void TDBGrid::MousePress(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) return;
     const QPoint pos = e->position().toPoint();
     const int rh = RowHeight();
@@ -913,6 +984,10 @@ void TDBGrid::mousePressEvent(QMouseEvent* e) {
     if (!ds) return;
     const int r = RowAt(pos.y());
     const int c = ColAt(pos.x());
+    if (c >= 0 && OnEmptyRow(pos.y())) {
+        SetCol(c);
+        return;
+    }
     if (r < 0 || c == -2) return;
     if (r == ds->ViewPosition()) {
         if (c >= 0) SetCol(c);
@@ -942,11 +1017,16 @@ void TDBGrid::mouseReleaseEvent(QMouseEvent*) {
 }
 
 void TDBGrid::mouseDoubleClickEvent(QMouseEvent* e) {
+    Guarded([&] { MouseDoubleClick(e); });
+}
+
+void TDBGrid::MouseDoubleClick(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) return;
     TClientDataSet* ds = ActiveDataSet();
     if (!ds) return;
     const QPoint pos = e->position().toPoint();
     const int r = RowAt(pos.y());
     const int c = ColAt(pos.x());
-    if (r >= 0 && r == ds->ViewPosition() && c == col_ && !editorOpen_) OpenEditor(true);
+    const bool current = (r >= 0 && r == ds->ViewPosition()) || OnEmptyRow(pos.y());
+    if (current && c == col_ && !editorOpen_) OpenEditor(true);
 }

@@ -6,7 +6,15 @@
 //
 // The grid's current row is always the dataset's current record. Drawing asks
 // the dataset only for the rows shown (ViewDisplayText); the cursor moves only
-// when the user moves the current row.
+// when the user moves the current row. A table without records shows one
+// empty row, marked as current; typing into it appends the first record.
+//
+// A column is at least as wide as its title; text columns are sized for their
+// length (up to a limit), the other kinds for their usual values.
+//
+// No exception leaves an event handler of the grid: painting swallows what a
+// field's text hook raises, input shows it through the application's error
+// display.
 
 #include <QAbstractScrollArea>
 #include <QPointer>
@@ -16,6 +24,7 @@
 #include "platform/dataset/client_dataset.h"
 
 class QLineEdit;
+class QPainter;
 class TDataSource;
 
 class TDBGrid : public QAbstractScrollArea {
@@ -48,6 +57,7 @@ class TDBGrid : public QAbstractScrollArea {
 
   protected:
     void paintEvent(QPaintEvent* e) override;
+    void changeEvent(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -66,6 +76,7 @@ class TDBGrid : public QAbstractScrollArea {
         TFieldType type;
         int size;
         int width;
+        bool sized;  // the width was set (by the user's drag or by code)
     };
 
     TClientDataSet* ActiveDataSet() const;  // nullptr unless set and open
@@ -83,9 +94,14 @@ class TDBGrid : public QAbstractScrollArea {
     void EnsureCurrentVisible();
     void EnsureColVisible();
     int RowAt(int y) const;  // view position, -1 for none/title
+    // Whether y lies on the empty row shown for a table without records.
+    bool OnEmptyRow(int y) const;
+    void Paint(QPainter& p);
     int ColAt(int x) const;  // field index, -1 for the indicator, -2 for none
     QRect RawCellRect(int col, int viewPos) const;  // unclipped
     void LeftGrid(Qt::FocusReason reason);
+    void MousePress(QMouseEvent* e);
+    void MouseDoubleClick(QMouseEvent* e);
 
     // Key handling shared by the grid and its in-place editor; true when taken.
     bool HandleKey(QKeyEvent* e);

@@ -9,6 +9,7 @@
 #include "platform/dataset/client_dataset.h"
 #include "platform/ui/application.h"
 #include "platform/ui/data_source.h"
+#include "platform/ui/speed_button.h"
 
 namespace {
 
@@ -108,27 +109,18 @@ void DrawGlyph(QPainter& p, TNavigateBtn b, const QColor& ink, const QColor& acc
     }
 }
 
-QPixmap GlyphPixmap(TNavigateBtn b, bool enabled) {
-    QPixmap pm(kGlyphSize, kGlyphSize);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    if (enabled) {
-        DrawGlyph(p, b, QColor(0, 0, 0), QColor(0, 128, 0));
-    } else {
-        // The disabled picture: a light outline offset by one pixel under a grey one.
-        p.translate(1, 1);
-        DrawGlyph(p, b, QColor(255, 255, 255), QColor(255, 255, 255));
-        p.translate(-1, -1);
-        DrawGlyph(p, b, QColor(128, 128, 128), QColor(128, 128, 128));
-    }
-    return pm;
-}
-
+// The enabled picture, and the disabled one: a light outline offset by one
+// pixel under a grey one; both painted at every ratio a screen may have.
 QIcon Glyph(TNavigateBtn b) {
-    QIcon icon;
-    icon.addPixmap(GlyphPixmap(b, true), QIcon::Normal);
-    icon.addPixmap(GlyphPixmap(b, false), QIcon::Disabled);
-    return icon;
+    return PaintedIcon(
+        QSize(kGlyphSize, kGlyphSize),
+        [b](QPainter& p) { DrawGlyph(p, b, QColor(0, 0, 0), QColor(0, 128, 0)); },
+        [b](QPainter& p) {
+            p.translate(1, 1);
+            DrawGlyph(p, b, QColor(255, 255, 255), QColor(255, 255, 255));
+            p.translate(-1, -1);
+            DrawGlyph(p, b, QColor(128, 128, 128), QColor(128, 128, 128));
+        });
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "platform/ui/speed_button.h"
 
+#include <QFileInfo>
 #include <QIcon>
+#include <QPainter>
 #include <QPixmap>
 #include <QStyleOptionToolButton>
 #include <QStylePainter>
@@ -41,16 +43,65 @@ void TSpeedButton::ReleaseSiblings() {
     }
 }
 
-void TSpeedButton::SetGlyph(const QPixmap& enabled, const QPixmap& disabled) {
+QPixmap PaintGlyph(QSize size, qreal ratio, const std::function<void(QPainter&)>& paint) {
+    QPixmap pm(size * ratio);
+    pm.setDevicePixelRatio(ratio);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    paint(p);
+    return pm;
+}
+
+QIcon PaintedIcon(QSize size, const std::function<void(QPainter&)>& paint,
+                  const std::function<void(QPainter&)>& paintDisabled) {
     QIcon icon;
-    if (!enabled.isNull()) {
-        icon.addPixmap(enabled, QIcon::Normal);
-        icon.addPixmap(enabled, QIcon::Active);
-        setIconSize(enabled.deviceIndependentSize().toSize());
+    for (qreal ratio : kGlyphPixelRatios) {
+        icon.addPixmap(PaintGlyph(size, ratio, paint), QIcon::Normal);
+        if (paintDisabled) icon.addPixmap(PaintGlyph(size, ratio, paintDisabled), QIcon::Disabled);
     }
-    if (!disabled.isNull()) icon.addPixmap(disabled, QIcon::Disabled);
-    setIcon(icon);
+    return icon;
+}
+
+void TSpeedButton::SetGlyph(const QPixmap& enabled, const QPixmap& disabled) {
+    glyph_ = QIcon();
+    if (!enabled.isNull()) setIconSize(enabled.deviceIndependentSize().toSize());
+    AddGlyph(enabled, disabled);
+}
+
+void TSpeedButton::AddGlyph(const QPixmap& enabled, const QPixmap& disabled) {
+    if (!enabled.isNull()) {
+        glyph_.addPixmap(enabled, QIcon::Normal);
+        glyph_.addPixmap(enabled, QIcon::Active);
+    }
+    if (!disabled.isNull()) glyph_.addPixmap(disabled, QIcon::Disabled);
+    setIcon(glyph_);
     update();
+}
+
+bool TSpeedButton::LoadGlyph(const QString& fileName) {
+    // The two pictures of a file, each at the file's own ratio (2 for "@2x").
+    auto halves = [](const QString& name, QPixmap& enabled, QPixmap& disabled) {
+        QPixmap both(name);
+        if (both.isNull()) return false;
+        const int w = both.width() / 2;
+        enabled = both.copy(0, 0, w, both.height());
+        disabled = both.copy(w, 0, w, both.height());
+        enabled.setDevicePixelRatio(both.devicePixelRatio());
+        disabled.setDevicePixelRatio(both.devicePixelRatio());
+        return true;
+    };
+    QPixmap enabled, disabled;
+    if (!halves(fileName, enabled, disabled)) return false;
+    SetGlyph(enabled, disabled);
+    const QFileInfo info(fileName);
+    const QString doubled = info.path() + u'/' + info.completeBaseName() + QStringLiteral("@2x") +
+                            (info.suffix().isEmpty() ? QString() : u'.' + info.suffix());
+    if (QFileInfo::exists(doubled) && halves(doubled, enabled, disabled)) {
+        // A file of the right size only: a picture of another size would
+        // change what the glyph shows.
+        if (enabled.deviceIndependentSize().toSize() == iconSize()) AddGlyph(enabled, disabled);
+    }
+    return true;
 }
 
 void TSpeedButton::Click() {
@@ -58,12 +109,17 @@ void TSpeedButton::Click() {
 }
 
 void TSpeedButton::paintEvent(QPaintEvent*) {
-    QStylePainter painter(this);
-    QStyleOptionToolButton option;
-    initStyleOption(&option);
-    if (down_) {
-        option.state |= QStyle::State_On | QStyle::State_Sunken;
-        option.state &= ~QStyle::State_Raised;
+    // Nothing may leave a paint event: a picture that cannot be drawn stays as
+    // far as it got.
+    try {
+        QStylePainter painter(this);
+        QStyleOptionToolButton option;
+        initStyleOption(&option);
+        if (down_) {
+            option.state |= QStyle::State_On | QStyle::State_Sunken;
+            option.state &= ~QStyle::State_Raised;
+        }
+        painter.drawComplexControl(QStyle::CC_ToolButton, option);
+    } catch (...) {
     }
-    painter.drawComplexControl(QStyle::CC_ToolButton, option);
 }

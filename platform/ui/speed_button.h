@@ -4,8 +4,23 @@
 // button puts it down (releasing the others of its group) and runs OnClick,
 // also when it was down already; SetDown from code runs no handler.
 
+#include <QIcon>
 #include <QToolButton>
 #include <functional>
+
+class QPainter;
+
+// The device pixel ratios at which the platform paints its glyphs, so that a
+// screen of any of them shows a picture drawn for its own pixels.
+inline constexpr qreal kGlyphPixelRatios[] = {1.0, 2.0, 3.0};
+
+// A transparent picture of size device-independent pixels at the given device
+// pixel ratio; paint draws in device-independent coordinates.
+QPixmap PaintGlyph(QSize size, qreal ratio, const std::function<void(QPainter&)>& paint);
+// An icon holding the picture painted at every ratio of kGlyphPixelRatios;
+// with paintDisabled also the disabled picture at every ratio.
+QIcon PaintedIcon(QSize size, const std::function<void(QPainter&)>& paint,
+                  const std::function<void(QPainter&)>& paintDisabled = {});
 
 class TSpeedButton : public QToolButton {
     Q_OBJECT
@@ -19,7 +34,15 @@ class TSpeedButton : public QToolButton {
     // button of its group goes down (all up is not allowed).
     void SetDown(bool down);
     // Glyph: the picture shown while enabled, and the one shown while disabled.
+    // The icon size is the pictures' device-independent size.
     void SetGlyph(const QPixmap& enabled, const QPixmap& disabled);
+    // The same glyph at another device pixel ratio; the button shows the
+    // pictures that suit the screen it is on.
+    void AddGlyph(const QPixmap& enabled, const QPixmap& disabled);
+    // A glyph file holds the enabled and the disabled picture side by side;
+    // a file of the same name with "@2x" before the extension, when there is
+    // one, holds them at twice the resolution. False when the file does not load.
+    bool LoadGlyph(const QString& fileName);
     void Click();                   // as a user's click (nothing when disabled)
     std::function<void()> OnClick;  // run through the application's guard
 
@@ -28,6 +51,7 @@ class TSpeedButton : public QToolButton {
 
   private:
     void ReleaseSiblings();
+    QIcon glyph_;
     int groupIndex_ = 0;
     bool down_ = false;
 };

@@ -447,7 +447,16 @@ bool TStringGridView::focusNextPrevChild(bool next) {
 // ---------------------------------------------------------------- painting
 
 void TStringGridView::paintEvent(QPaintEvent*) {
-    QPainter p(viewport());
+    // Nothing may leave a paint event: a picture that cannot be drawn stays as
+    // far as it got.
+    try {
+        QPainter p(viewport());
+        Paint(p);
+    } catch (...) {
+    }
+}
+
+void TStringGridView::Paint(QPainter& p) {
     const QPalette& pal = palette();
     const QRect area = viewport()->rect();
     p.fillRect(area, pal.base());

@@ -17,6 +17,7 @@
 #include "platform/core/string_grid.h"
 
 class QLineEdit;
+class QPainter;
 
 class TStringGridView : public QAbstractScrollArea {
     Q_OBJECT
@@ -85,6 +86,7 @@ class TStringGridView : public QAbstractScrollArea {
     int FullyVisibleRows() const;
     void PlaceEditor();
     void Relayout();  // after a size change: scroll bars, editor place, repaint
+    void Paint(QPainter& p);
 
     TStringGrid grid_;
     int rowHeight_ = 24;

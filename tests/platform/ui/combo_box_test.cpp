@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QLineEdit>
@@ -79,6 +81,43 @@ TEST_F(ComboBoxTest, PickingRaisesChangeEveryTimeSettingFromCodeNever) {
     box->AddItem("[None]");  // adding to an empty box selects nothing
     EXPECT_EQ(box->ItemIndex(), -1);
     EXPECT_EQ(changes, (Indexes{2, 1}));
+}
+
+TEST_F(ComboBoxTest, DeletingCharactersSelectsNoEntryEvenWhenTheRestNamesOne) {
+    // Each way of deleting the "2" of "beta2" leaves "beta", the text of entry
+    // 2; the box selects no entry all the same, and typing on completes again.
+    struct Case {
+        const char* how;
+        std::function<void()> deleteTheTwo;
+    };
+    const Case cases[] = {
+        {"Backspace", [&] { QTest::keyClick(box, Qt::Key_Backspace); }},
+        {"Delete",
+         [&] {
+             QTest::keyClick(box, Qt::Key_Left);
+             QTest::keyClick(box, Qt::Key_Delete);
+         }},
+        {"cut",
+         [&] {
+             QTest::keyClick(box, Qt::Key_Left, Qt::ShiftModifier);
+             QTest::keyClick(box, Qt::Key_X, Qt::ControlModifier);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        box->lineEdit()->clear();
+        Type("beta2");
+        ASSERT_EQ(box->ItemIndex(), 3);
+        changes.clear();
+        c.deleteTheTwo();
+        EXPECT_EQ(Text(), "beta");
+        EXPECT_EQ(box->ItemIndex(), -1);
+        QTest::keyClick(box, Qt::Key_Return);  // Enter picks nothing either
+        EXPECT_EQ(box->ItemIndex(), -1);
+        box->lineEdit()->end(false);
+        Type("2");
+        EXPECT_EQ(changes, (Indexes{-1, 3}));
+    }
 }
 
 }  // namespace
