@@ -61,13 +61,6 @@ class TBusyCursor {
 };
 
 // A glyph file holds the enabled picture and the disabled one side by side.
-void LoadGlyph(TSpeedButton* button, const char* resource) {
-    QPixmap both(resource);
-    const int w = both.width() / 2;
-    button->SetGlyph(both.copy(0, 0, w, both.height()), both.copy(w, 0, w, both.height()));
-    button->setIconSize(QSize(w, both.height()));
-}
-
 // Runs a file dialog that starts on fileName (when given) and takes the chosen name back.
 bool RunFileDialog(QFileDialog& dialog, QString& fileName) {
     if (!fileName.isEmpty()) dialog.selectFile(fileName);
@@ -165,13 +158,13 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     ui_->FileMenu->menuAction()->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
 
     // Glyphs.
-    LoadGlyph(sbNew, ":/glyphs/sbNew.png");
-    LoadGlyph(sbOpen, ":/glyphs/sbOpen.png");
-    LoadGlyph(sbSave, ":/glyphs/sbSave.png");
-    LoadGlyph(sbSaveAs, ":/glyphs/sbSaveAs.png");
-    LoadGlyph(sbEditTable, ":/glyphs/sbEditTable.png");
-    LoadGlyph(sbDirAsc, ":/glyphs/sbDirAsc.png");
-    LoadGlyph(sbDirDesc, ":/glyphs/sbDirDesc.png");
+    sbNew->LoadGlyph(":/glyphs/sbNew.png");
+    sbOpen->LoadGlyph(":/glyphs/sbOpen.png");
+    sbSave->LoadGlyph(":/glyphs/sbSave.png");
+    sbSaveAs->LoadGlyph(":/glyphs/sbSaveAs.png");
+    sbEditTable->LoadGlyph(":/glyphs/sbEditTable.png");
+    sbDirAsc->LoadGlyph(":/glyphs/sbDirAsc.png");
+    sbDirDesc->LoadGlyph(":/glyphs/sbDirDesc.png");
 
     // The sort controls: the two direction buttons form one group.
     cbSort->SetStyle(csDropDown);
