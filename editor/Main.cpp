@@ -240,6 +240,17 @@ TMainForm::~TMainForm() {
     if (Application) Application->OnHint = nullptr;
     dbgQMT->SetDataSource(nullptr);
     DBNTable->SetDataSource(nullptr);
+    // The text hooks of the tables' fields call this window; the data module
+    // may outlive it (when it is gone, so are its fields).
+    if (dm1) {
+        for (TClientDataSet* table : {dm1->cdsQMT1, dm1->cdsQMT2}) {
+            TFields& fields = table->Fields();
+            for (int i = 0; i < fields.Count(); ++i) {
+                fields[i].OnGetText = nullptr;
+                fields[i].OnSetText = nullptr;
+            }
+        }
+    }
     if (MainForm == this) MainForm = nullptr;
 }
 

@@ -25,4 +25,5 @@ Tdm1::~Tdm1() {
     // The source listens to a dataset; detach it while both still exist.
     delete dsQMT;
     dsQMT = nullptr;
+    if (dm1 == this) dm1 = nullptr;
 }

@@ -22,9 +22,14 @@ AnsiString PickedText(const TComboBox* picker) {
 
 }  // namespace
 
-TFieldGridDialog::TFieldGridDialog(QWidget* parent) : QDialog(parent), alive_(new bool(true)) {}
+TFieldGridDialog::TFieldGridDialog(QWidget* parent) : QDialog(parent) {}
 
-TFieldGridDialog::~TFieldGridDialog() = default;
+TFieldGridDialog::~TFieldGridDialog() {
+    // The grid outlives this part of the dialog while the child windows are
+    // destroyed: it must not reach the handlers below any more.
+    gridChange_.Reset();
+    disconnect(scrolled_);
+}
 
 void TFieldGridDialog::SetFixedFrame(int width, int height) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
@@ -47,14 +52,11 @@ void TFieldGridDialog::SetUpCellEditing(int kindCol) {
 
     // Once the grid has moved its current cell (and scrolled it into view), the
     // cell of the last selection is no longer waiting for its picker.
-    std::weak_ptr<bool> alive = alive_;
-    sgFields->Grid().AddChangeListener([this, alive] {
-        if (alive.expired() || selecting_) return;
+    gridChange_ = sgFields->Grid().AddChangeListener([this] {
+        if (selecting_) return;
         typesCell_ = sizesCell_ = Pending();
     });
-    connect(sgFields, &TStringGridView::Scrolled, sgFields, [this, alive] {
-        if (!alive.expired()) ReLayPending();
-    });
+    scrolled_ = connect(sgFields, &TStringGridView::Scrolled, this, [this] { ReLayPending(); });
 }
 
 void TFieldGridDialog::BindCellEditing() {

@@ -8,11 +8,12 @@
 // visibility, bounds and selected entry.
 
 #include <QDialog>
+#include <QMetaObject>
 #include <QRect>
-#include <memory>
 
 #include "editor/field_kinds.h"
 #include "platform/core/ansi.h"
+#include "platform/core/subscription.h"
 
 class TComboBox;
 class TStringGridView;
@@ -74,5 +75,7 @@ class TFieldGridDialog : public QDialog {
     Pending typesCell_;
     Pending sizesCell_;
     bool selecting_ = false;
-    std::shared_ptr<bool> alive_;
+    // Both end with the dialog, before its child windows go.
+    TSubscription gridChange_;
+    QMetaObject::Connection scrolled_;
 };

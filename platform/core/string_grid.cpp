@@ -156,9 +156,5 @@ void TStringGrid::SetOption(TGridOption o, bool on) {
 }
 
 void TStringGrid::Changed() {
-    // By index: a listener may add another one.
-    for (size_t i = 0; i < listeners_.size(); ++i) {
-        auto listener = listeners_[i];
-        if (listener) listener();
-    }
+    listeners_.Emit();
 }

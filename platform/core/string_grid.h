@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/core/ansi.h"
+#include "platform/core/subscription.h"
 
 enum TGridOption : uint32_t {
     goFixedVertLine = 1u << 0,
@@ -111,8 +112,11 @@ class TStringGrid {
     void SetOption(TGridOption o, bool on);
 
     TSelectCellEvent OnSelectCell;
-    // Listeners for the view; each gets every change.
-    void AddChangeListener(TChangeEvent listener) { listeners_.push_back(std::move(listener)); }
+    // Listeners for the view; each gets every change for as long as its
+    // subscription is kept.
+    TSubscription AddChangeListener(TChangeEvent listener) {
+        return listeners_.Subscribe(std::move(listener));
+    }
 
   private:
     friend class TStringGridRow;
@@ -130,5 +134,5 @@ class TStringGrid {
     TGridOptions options_{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect};
     // cells_[row][col]; rows beyond rowCount_ keep the texts of cut rows.
     std::vector<std::vector<AnsiString>> cells_;
-    std::vector<TChangeEvent> listeners_;
+    TSignal<> listeners_;
 };

@@ -35,11 +35,16 @@
 #include <vector>
 
 #include "platform/core/ansi.h"
+#include "platform/core/subscription.h"
 #include "platform/dataset/field_types.h"
 
 class TClientDataSet;
 using TDataSet = TClientDataSet;  // one class serves both names
 class TField;
+
+namespace dataset_detail {
+struct Storage;  // the records, the view and the edit buffer (detail/column_storage.h)
+}
 
 // ---------------------------------------------------------------- definitions
 
@@ -344,18 +349,18 @@ class TClientDataSet {
     int64_t ViewInteger(int viewPos, int fieldIndex) const;
     bool ViewBoolean(int viewPos, int fieldIndex) const;
 
-    // Change notifications for data-aware controls; returns an id for RemoveListener.
+    // Change notifications for data-aware controls: the listener is told
+    // until the returned subscription goes (see platform/core/subscription.h).
     using Listener = std::function<void(TDataEvent)>;
-    int AddListener(Listener listener);
-    void RemoveListener(int id);
+    TSubscription AddListener(Listener listener) {
+        return listeners_.Subscribe(std::move(listener));
+    }
     // While controls are disabled (calls nest) no notification goes out, so a
     // walk over every record costs the controls nothing; enabling them again
     // sends one DataSetChange when anything happened meanwhile.
     void DisableControls() { ++disableCount_; }
     void EnableControls();
     bool ControlsDisabled() const { return disableCount_ > 0; }
-
-    struct Impl;  // storage and view, defined in client_dataset.cpp
 
   private:
     friend class TField;
@@ -385,9 +390,8 @@ class TClientDataSet {
     bool eof_ = true;
     bool bof_ = true;
     AnsiString indexName_;
-    std::unique_ptr<Impl> impl_;
-    std::vector<std::pair<int, Listener>> listeners_;
-    int nextListenerId_ = 1;
+    std::unique_ptr<dataset_detail::Storage> impl_;
+    TSignal<TDataEvent> listeners_;
     int disableCount_ = 0;
     bool changedWhileDisabled_ = false;
 };

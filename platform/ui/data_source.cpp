@@ -5,33 +5,23 @@
 
 TDataSource::TDataSource(QObject* parent) : QObject(parent) {}
 
-TDataSource::~TDataSource() {
-    if (dataSet_ && listenerId_) dataSet_->RemoveListener(listenerId_);
-}
+TDataSource::~TDataSource() = default;
 
 void TDataSource::SetDataSet(TClientDataSet* ds) {
     if (ds == dataSet_) return;
-    if (dataSet_ && listenerId_) dataSet_->RemoveListener(listenerId_);
-    listenerId_ = 0;
+    listener_.Reset();
     dataSet_ = ds;
-    if (dataSet_) listenerId_ = dataSet_->AddListener([this](TDataEvent e) { emit dataEvent(e); });
+    if (dataSet_) listener_ = dataSet_->AddListener([this](TDataEvent e) { emit dataEvent(e); });
     emit dataSetChanged();
 }
 
-int TDataSource::AddUpdateHandler(std::function<void()> handler) {
-    int id = nextUpdateId_++;
-    updateHandlers_.emplace_back(id, std::move(handler));
-    return id;
-}
-
-void TDataSource::RemoveUpdateHandler(int id) {
-    std::erase_if(updateHandlers_, [id](const auto& h) { return h.first == id; });
+TSubscription TDataSource::AddUpdateHandler(std::function<void()> handler) {
+    return updateHandlers_.Subscribe(std::move(handler));
 }
 
 void TDataSource::UpdateRecord() {
-    // A copy: a handler may register or remove handlers while it runs.
-    auto handlers = updateHandlers_;
-    for (auto& h : handlers) h.second();
+    // A handler may register or remove handlers while it runs.
+    updateHandlers_.Emit();
 }
 
 bool ConfirmRecordDelete(QWidget* parent) {

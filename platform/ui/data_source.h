@@ -9,9 +9,8 @@
 
 #include <QObject>
 #include <functional>
-#include <utility>
-#include <vector>
 
+#include "platform/core/subscription.h"
 #include "platform/dataset/client_dataset.h"
 
 class QWidget;
@@ -27,11 +26,11 @@ class TDataSource : public QObject {
     bool Active() const { return dataSet_ && dataSet_->Active(); }
 
     // Controls that keep pending text register a handler that stores it into
-    // the current record's fields; UpdateRecord runs them all. A handler may
-    // raise (a hook refusing the text); the exception reaches the caller, which
-    // then must not go on with its post or move.
-    int AddUpdateHandler(std::function<void()> handler);
-    void RemoveUpdateHandler(int id);
+    // the current record's fields, for as long as they keep the returned
+    // subscription; UpdateRecord runs them all. A handler may raise (a hook
+    // refusing the text); the exception reaches the caller, which then must
+    // not go on with its post or move.
+    TSubscription AddUpdateHandler(std::function<void()> handler);
     void UpdateRecord();
 
   signals:
@@ -40,9 +39,8 @@ class TDataSource : public QObject {
 
   private:
     TClientDataSet* dataSet_ = nullptr;
-    int listenerId_ = 0;
-    std::vector<std::pair<int, std::function<void()>>> updateHandlers_;
-    int nextUpdateId_ = 1;
+    TSubscription listener_;  // to dataSet_
+    TSignal<> updateHandlers_;
 };
 
 // Asks the user whether the current record shall be deleted; false when no

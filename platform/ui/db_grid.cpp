@@ -161,7 +161,7 @@ TDBGrid::TDBGrid(QWidget* parent)
 }
 
 TDBGrid::~TDBGrid() {
-    if (source_ && updateHandlerId_) source_->RemoveUpdateHandler(updateHandlerId_);
+    updateHandler_.Reset();
 }
 
 TDataSource* TDBGrid::DataSource() const {
@@ -175,9 +175,8 @@ void TDBGrid::SetDataSource(TDataSource* source) {
         disconnect(eventConn_);
         disconnect(changeConn_);
         disconnect(destroyConn_);
-        if (updateHandlerId_) source_->RemoveUpdateHandler(updateHandlerId_);
     }
-    updateHandlerId_ = 0;
+    updateHandler_.Reset();
     source_ = source;
     if (source) {
         eventConn_ = connect(source, &TDataSource::dataEvent, this, &TDBGrid::OnDataEvent);
@@ -185,10 +184,10 @@ void TDBGrid::SetDataSource(TDataSource* source) {
             connect(source, &TDataSource::dataSetChanged, this, &TDBGrid::OnDataSetChanged);
         destroyConn_ = connect(source, &QObject::destroyed, this, [this] {
             source_ = nullptr;
-            updateHandlerId_ = 0;
+            updateHandler_.Reset();
             OnDataSetChanged();
         });
-        updateHandlerId_ = source->AddUpdateHandler([this] {
+        updateHandler_ = source->AddUpdateHandler([this] {
             if (committing_) return;
             QScopedValueRollback<bool> committing(committing_, true);
             CommitCellOrThrow();

@@ -125,7 +125,7 @@ class TDBGrid : public QAbstractScrollArea {
 
     QPointer<TDataSource> source_;
     QMetaObject::Connection eventConn_, changeConn_, destroyConn_;
-    int updateHandlerId_ = 0;
+    TSubscription updateHandler_;
     std::vector<Column> columns_;
     int col_ = 0;
     QLineEdit* editor_;

@@ -40,7 +40,7 @@ TStringGridView::TStringGridView(QWidget* parent) : QAbstractScrollArea(parent) 
     leftCol_ = grid_.FixedCols();
     shownRow_ = grid_.Row();
     shownCol_ = grid_.Col();
-    grid_.AddChangeListener([this] { ModelChanged(); });
+    gridChange_ = grid_.AddChangeListener([this] { ModelChanged(); });
     UpdateScrollBars();
 }
 

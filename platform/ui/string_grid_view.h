@@ -89,6 +89,7 @@ class TStringGridView : public QAbstractScrollArea {
     void Paint(QPainter& p);
 
     TStringGrid grid_;
+    TSubscription gridChange_;  // ModelChanged on every change of grid_
     int rowHeight_ = 24;
     int defaultColWidth_ = 64;
     std::vector<int> colWidths_;  // explicit widths; missing or negative = default

@@ -23,7 +23,7 @@ TEST(WriteTableFileTest, WritesInTheShownOrderWhileTheControlsKeepStill) {
     ds->AddIndex("QtyIndex", "Qty", {});
     ds->SetIndexName("QtyIndex");
     std::vector<TDataEvent> events;
-    ds->AddListener([&](TDataEvent e) { events.push_back(e); });
+    const TSubscription sub = ds->AddListener([&](TDataEvent e) { events.push_back(e); });
 
     ASSERT_TRUE(WriteTableFile(dir.File("t.qmt"), *ds));
     EXPECT_EQ(ReadBytes(dir.File("t.qmt")), kWritten);

@@ -105,7 +105,7 @@ TEST(BulkLoaderTest, SameRecordsAndStateAsAppendAndPost) {
                 old->Post();
             }
             int notices = 0;
-            bulk->AddListener([&](TDataEvent) { ++notices; });
+            const TSubscription sub = bulk->AddListener([&](TDataEvent) { ++notices; });
             {
                 TBulkLoader loader(*bulk, kRecords.size());
                 loader.ReserveText(0, 100);
@@ -209,7 +209,8 @@ TEST(EditBufferTest, UnwrittenColumnsReadAndKeepTheStoredValues) {
     auto ds = MakeDataSet(kFields);
     AppendRows(*ds, {{"a", "1", "Wahr", "3"}, {"b", "~", "Falsch", "4"}});
     int recordChanges = 0;
-    ds->AddListener([&](TDataEvent e) { recordChanges += e == TDataEvent::RecordChange; });
+    const TSubscription sub =
+        ds->AddListener([&](TDataEvent e) { recordChanges += e == TDataEvent::RecordChange; });
     ds->Last();
     ds->Edit();
     EXPECT_FALSE(ds->Modified());

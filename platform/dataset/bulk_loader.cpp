@@ -1,0 +1,150 @@
+#include <algorithm>
+
+#include "platform/core/exceptions.h"
+#include "platform/dataset/client_dataset.h"
+#include "platform/dataset/detail/column_storage.h"
+#include "platform/dataset/detail/field_values.h"
+
+using namespace dataset_detail;
+
+TBulkLoader::TBulkLoader(TClientDataSet& dataset, size_t expectedRecords) : dataSet_(dataset) {
+    dataSet_.CheckBrowseMode();
+    Storage& impl = *dataSet_.impl_;
+    const size_t total = static_cast<size_t>(impl.slots) + expectedRecords;
+    for (auto& c : impl.columns) c.Reserve(total);
+    impl.natPos.reserve(total);
+    impl.order.reserve(impl.order.size() + expectedRecords);
+}
+
+TBulkLoader::~TBulkLoader() {
+    if (finished_) return;
+    try {
+        Finish();
+    } catch (...) {
+        // Only bringing the index up to date or a listener can fail here: the
+        // dataset returns to natural order, on the last record added.
+        Storage& impl = *dataSet_.impl_;
+        if (impl.indexed && impl.index.size() != impl.order.size()) {
+            impl.indexed = false;
+            impl.index.clear();
+            impl.keyParts.clear();
+            dataSet_.indexName_.clear();
+            if (added_) impl.cur = impl.natPos[last_];
+        }
+    }
+}
+
+void TBulkLoader::ReserveText(int fieldIndex, size_t bytes) {
+    Storage& impl = *dataSet_.impl_;
+    CheckListIndex(fieldIndex, static_cast<int>(impl.columns.size()));
+    dataset_detail::Column& col = impl.columns[fieldIndex];
+    if (col.kind == Kind::Text) col.arena.reserve(col.arena.size() + bytes);
+}
+
+void TBulkLoader::AddRecord() {
+    Storage& impl = *dataSet_.impl_;
+    last_ = impl.NewRecord();
+    impl.natPos[last_] = static_cast<int32_t>(impl.order.size());
+    impl.order.push_back(last_);
+    added_ = true;
+}
+
+int TBulkLoader::Column(int fieldIndex) const {
+    const Storage& impl = *dataSet_.impl_;
+    CheckListIndex(fieldIndex, static_cast<int>(impl.columns.size()));
+    if (!added_) dataSet_.DatabaseError(Msg::NotEditing);
+    return fieldIndex;
+}
+
+namespace {
+
+// A value of another kind than the column's: converted as the field's setter
+// converts it, then stored (nothing changes when the conversion raises).
+template <class Write>
+void StoreThroughSlot(Storage& impl, int c, int rec, Write write) {
+    Slot slot;
+    impl.columns[c].Load(rec, slot);
+    write(slot, impl.schema[c]);
+    impl.columns[c].Store(rec, slot);
+}
+
+}  // namespace
+
+void TBulkLoader::SetNull(int fieldIndex) {
+    Storage& impl = *dataSet_.impl_;
+    dataset_detail::Column& col = impl.columns[Column(fieldIndex)];
+    col.nulls[last_] = 1;
+    Slot null;
+    col.Store(last_, null);
+}
+
+void TBulkLoader::SetText(int fieldIndex, std::string_view text) {
+    Storage& impl = *dataSet_.impl_;
+    const int c = Column(fieldIndex);
+    dataset_detail::Column& col = impl.columns[c];
+    if (col.kind != Kind::Text) {
+        StoreThroughSlot(impl, c, last_,
+                         [&](Slot& slot, const ColumnSchema& s) { WriteString(slot, s, text); });
+        return;
+    }
+    const size_t size = static_cast<size_t>(std::max(impl.schema[c].size, 0));
+    col.nulls[last_] = 0;
+    col.StoreText(last_, text.substr(0, size));
+}
+
+void TBulkLoader::SetFloat(int fieldIndex, double value) {
+    Storage& impl = *dataSet_.impl_;
+    const int c = Column(fieldIndex);
+    dataset_detail::Column& col = impl.columns[c];
+    if (col.kind != Kind::Float) {
+        StoreThroughSlot(impl, c, last_,
+                         [&](Slot& slot, const ColumnSchema& s) { WriteFloat(slot, s, value); });
+        return;
+    }
+    col.nulls[last_] = 0;
+    col.floats[last_] = value;
+}
+
+void TBulkLoader::SetBoolean(int fieldIndex, bool value) {
+    Storage& impl = *dataSet_.impl_;
+    const int c = Column(fieldIndex);
+    dataset_detail::Column& col = impl.columns[c];
+    if (col.kind != Kind::Bool) {
+        StoreThroughSlot(impl, c, last_,
+                         [&](Slot& slot, const ColumnSchema& s) { WriteBoolean(slot, s, value); });
+        return;
+    }
+    col.nulls[last_] = 0;
+    col.bools[last_] = value ? 1 : 0;
+}
+
+void TBulkLoader::SetInteger(int fieldIndex, int64_t value) {
+    Storage& impl = *dataSet_.impl_;
+    const int c = Column(fieldIndex);
+    dataset_detail::Column& col = impl.columns[c];
+    if (col.kind != Kind::Int) {
+        StoreThroughSlot(impl, c, last_,
+                         [&](Slot& slot, const ColumnSchema& s) { WriteInteger(slot, s, value); });
+        return;
+    }
+    col.nulls[last_] = 0;
+    col.ints[last_] = value;
+}
+
+void TBulkLoader::Finish() {
+    if (finished_) return;
+    finished_ = true;
+    TClientDataSet& ds = dataSet_;
+    Storage& impl = *ds.impl_;
+    if (added_) {
+        if (impl.indexed) {
+            impl.index = impl.BuildIndex(impl.keyParts);
+            impl.cur = impl.FindInView(last_);
+        } else {
+            impl.cur = impl.natPos[last_];
+        }
+        ds.bof_ = ds.eof_ = false;
+        ds.modified_ = false;
+    }
+    ds.Notify(TDataEvent::DataSetChange);
+}

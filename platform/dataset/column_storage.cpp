@@ -1,0 +1,139 @@
+#include "platform/dataset/detail/column_storage.h"
+
+namespace dataset_detail {
+
+int Storage::FindInView(int rec) const {
+    if (rec < 0) return -1;
+    if (!indexed) return natPos[rec];
+    const auto& v = View();
+    auto it = std::find(v.begin(), v.end(), rec);
+    return it == v.end() ? -1 : static_cast<int>(it - v.begin());
+}
+
+void Storage::Reset(std::vector<ColumnSchema> newSchema) {
+    schema = std::move(newSchema);
+    columns.clear();
+    for (const auto& c : schema) columns.emplace_back(c.kind);
+    buffer.assign(schema.size(), Slot());
+    gen = 1;
+    editRec = -1;
+    written.clear();
+    slots = 0;
+    order.clear();
+    natPos.clear();
+    index.clear();
+    indexed = false;
+    keyParts.clear();
+    cur = -1;
+    insertPos = insertBefore = -1;
+}
+
+void Storage::Renumber(size_t from) {
+    for (size_t i = from; i < order.size(); ++i) natPos[order[i]] = static_cast<int32_t>(i);
+}
+
+int Storage::CompareRecords(const std::vector<KeyPart>& parts, int a, int b, size_t from) const {
+    for (size_t i = from; i < parts.size(); ++i) {
+        const KeyPart& p = parts[i];
+        int r = columns[p.column].Compare(a, b, p.caseInsensitive);
+        if (r) return p.descending ? -r : r;
+    }
+    return 0;
+}
+
+template <class It>
+void Storage::TieBreak(const std::vector<KeyPart>& parts, It begin, It end) const {
+    const KeyPart& first = parts[0];
+    const Column& col = columns[first.column];
+    auto byRest = [&](int32_t a, int32_t b) { return CompareRecords(parts, a, b, 1) < 0; };
+    if (col.kind != Kind::Text) {
+        // Equal keys of a number or truth value are equal values.
+        if (parts.size() > 1) std::stable_sort(begin, end, byRest);
+        return;
+    }
+    // Byte-identical texts (also a run of nulls) need no collation.
+    const std::string_view head = col.Text(*begin);
+    bool identical = true;
+    for (It it = begin + 1; it != end && identical; ++it) identical = col.Text(*it) == head;
+    if (identical) {
+        if (parts.size() > 1) std::stable_sort(begin, end, byRest);
+        return;
+    }
+    // The texts' places are carried in the entries, so that comparing two
+    // of them reads the arena only.
+    struct Tie {
+        uint64_t offset;
+        uint32_t length;
+        int32_t rec;
+    };
+    std::vector<Tie> ties;
+    ties.reserve(static_cast<size_t>(end - begin));
+    for (It it = begin; it != end; ++it) {
+        ties.push_back(Tie{col.offsets[*it], col.lengths[*it], *it});
+    }
+    const char* arena = col.arena.data();
+    std::stable_sort(ties.begin(), ties.end(), [&](const Tie& a, const Tie& b) {
+        const std::string_view ta(arena + a.offset, a.length);
+        const std::string_view tb(arena + b.offset, b.length);
+        int r = ta == tb ? 0 : CollateText(ta, tb, first.caseInsensitive);
+        if (r) return first.descending ? r > 0 : r < 0;
+        return parts.size() > 1 && CompareRecords(parts, a.rec, b.rec, 1) < 0;
+    });
+    It out = begin;
+    for (const Tie& t : ties) *out++ = t.rec;
+}
+
+std::vector<int32_t> Storage::BuildIndex(const std::vector<KeyPart>& parts) const {
+    struct Entry {
+        uint64_t high;
+        uint64_t low;
+        uint32_t hasValue;
+        int32_t rec;
+        bool operator<(const Entry& o) const {
+            if (hasValue != o.hasValue) return hasValue < o.hasValue;
+            if (high != o.high) return high < o.high;
+            return low < o.low;
+        }
+        bool SameKey(const Entry& o) const {
+            return hasValue == o.hasValue && high == o.high && low == o.low;
+        }
+    };
+    const Column& first = columns[parts[0].column];
+    const bool desc = parts[0].descending;
+    std::vector<Entry> entries(order.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        const Column::SortKey k = first.KeyOf(order[i]);
+        entries[i] = desc ? Entry{~k.high, ~k.low, 1 - k.hasValue, order[i]}
+                          : Entry{k.high, k.low, k.hasValue, order[i]};
+    }
+    // First by the key alone (no look at the records), then each run of
+    // equal keys by the full comparison; both stable, so ties keep natural
+    // order. Equal keys of a number or truth value need no second look.
+    std::stable_sort(entries.begin(), entries.end());
+    std::vector<int32_t> result(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) result[i] = entries[i].rec;
+    if (parts.size() > 1 || first.kind == Kind::Text) {
+        for (size_t begin = 0; begin < entries.size();) {
+            size_t end = begin + 1;
+            while (end < entries.size() && entries[end].SameKey(entries[begin])) ++end;
+            if (end - begin > 1) {
+                TieBreak(parts, result.begin() + static_cast<std::ptrdiff_t>(begin),
+                         result.begin() + static_cast<std::ptrdiff_t>(end));
+            }
+            begin = end;
+        }
+    }
+    return result;
+}
+
+int Storage::PlaceInIndex(int rec) {
+    auto it = std::lower_bound(index.begin(), index.end(), rec, [&](int32_t a, int32_t b) {
+        int r = CompareRecords(keyParts, a, b);
+        if (r) return r < 0;
+        return natPos[a] < natPos[b];
+    });
+    it = index.insert(it, rec);
+    return static_cast<int>(it - index.begin());
+}
+
+}  // namespace dataset_detail
