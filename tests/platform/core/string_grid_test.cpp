@@ -33,6 +33,21 @@ TStringGrid MakeGrid(int rows) {
     return grid;
 }
 
+TEST(StringGrid, ChangeListenersHearUntilTheirSubscriptionGoes) {
+    TStringGrid grid = MakeGrid(3);
+    int changes = 0;
+    TSubscription sub = grid.AddChangeListener([&] { ++changes; });
+    grid.SetCells(1, 1, "x");
+    grid.SetRow(2);
+    EXPECT_EQ(changes, 2);
+    TStringGrid copy = grid;  // a copy starts without listeners
+    copy.SetCells(1, 1, "y");
+    EXPECT_EQ(changes, 2);
+    sub.Reset();
+    grid.SetCells(1, 1, "z");
+    EXPECT_EQ(changes, 2);
+}
+
 TEST(StringGrid, MovesOnlyToSelectableCells) {
     const struct {
         const char* name;

@@ -142,3 +142,38 @@ TEST(FieldTest, RefusedTexts) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ListenerTest, ListenersHearUntilTheirSubscriptionGoes) {
+    auto ds = MakeDataSet({{"Name", ftString}});
+    AppendRows(*ds, {{"a"}, {"b"}});
+    std::vector<TDataEvent> first, second;
+    TSubscription a = ds->AddListener([&](TDataEvent e) { first.push_back(e); });
+    TSubscription b;
+    {
+        const TSubscription scoped = ds->AddListener([&](TDataEvent e) { second.push_back(e); });
+        ds->First();
+    }
+    ds->Next();
+    EXPECT_EQ(first, (std::vector<TDataEvent>{TDataEvent::Scroll, TDataEvent::Scroll}));
+    EXPECT_EQ(second, std::vector<TDataEvent>{TDataEvent::Scroll});
+
+    // A listener that drops itself on its first notice hears nothing more,
+    // also not the rest of the same change.
+    b = ds->AddListener([&](TDataEvent e) {
+        second.push_back(e);
+        b.Reset();
+    });
+    ds->Append();  // DataSetChange after StateChange
+    EXPECT_EQ(second, (std::vector<TDataEvent>{TDataEvent::Scroll, TDataEvent::StateChange}));
+    a.Reset();
+    ds->Cancel();
+    EXPECT_EQ(first.size(), 4u);
+    // A subscription outliving its dataset is harmless.
+    b = ds->AddListener([](TDataEvent) {});
+    ds.reset();
+    b.Reset();
+}
+
+}  // namespace
