@@ -35,3 +35,24 @@ TEST_F(MainWindowTest, ShownTablesCarryTheTextHooks) {
     EXPECT_EQ(TypedIntoNewRecord(), "true/true null");
     EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
 }
+
+TEST_F(MainWindowTest, TheTextHooksGoWithTheMainWindow) {
+    NewTable({{"B", "Boolean", ""}, {"F", "Number", ""}});
+    Restructure([] {});  // both tables have carried the hooks
+    bool hooked = false;
+    for (TClientDataSet* table : {dm1->cdsQMT1, dm1->cdsQMT2})
+        for (int i = 0; i < table->Fields().Count(); ++i)
+            hooked |= static_cast<bool>(table->Fields()[i].OnGetText);
+    ASSERT_TRUE(hooked);
+
+    delete MainForm;  // the data module stays
+    ASSERT_EQ(MainForm, nullptr);
+    for (TClientDataSet* table : {dm1->cdsQMT1, dm1->cdsQMT2}) {
+        for (int i = 0; i < table->Fields().Count(); ++i) {
+            TField& field = table->Fields()[i];
+            EXPECT_FALSE(field.OnGetText);
+            EXPECT_FALSE(field.OnSetText);
+            field.DisplayText();  // reaches no window
+        }
+    }
+}
