@@ -87,6 +87,7 @@ class TSignal {
 
     // Calls every handler subscribed when Emit began and not removed since.
     void Emit(Args... args) const {
+        if (handlers_->entries.empty()) return;  // the common case costs nothing
         // Held for the whole call: a handler may destroy the signal.
         const std::shared_ptr<Handlers> handlers = handlers_;
         Dispatch guard(*handlers);
