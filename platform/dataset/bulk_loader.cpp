@@ -1,3 +1,5 @@
+// Filling a dataset straight into its columns (see TBulkLoader).
+
 #include <algorithm>
 
 #include "platform/core/exceptions.h"

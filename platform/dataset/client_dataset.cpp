@@ -1,3 +1,7 @@
+// The dataset itself: creation and opening, the record states (browse, edit,
+// insert) with posting and deleting, navigation, the selected index, the
+// change notices and the view access.
+
 #include "platform/dataset/client_dataset.h"
 
 #include <algorithm>

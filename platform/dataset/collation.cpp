@@ -1,3 +1,5 @@
+// The weight tables of the text order and the comparison of names.
+
 #include "platform/dataset/detail/collation.h"
 
 #include <initializer_list>

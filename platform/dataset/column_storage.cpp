@@ -1,3 +1,6 @@
+// The storage's out-of-line parts: the view lookups and the building of an
+// index (sort keys first, then the full comparison within runs of equal keys).
+
 #include "platform/dataset/detail/column_storage.h"
 
 namespace dataset_detail {

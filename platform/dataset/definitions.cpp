@@ -1,3 +1,6 @@
+// Field definitions with their set of names, index definitions and the
+// field lists of an index.
+
 #include <memory>
 #include <utility>
 

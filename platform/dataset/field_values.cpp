@@ -1,3 +1,6 @@
+// The fields: reading and writing the current record's values in each kind,
+// with the conversions between texts, numbers and truth values.
+
 #include "platform/dataset/detail/field_values.h"
 
 #include <cmath>
