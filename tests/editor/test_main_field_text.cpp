@@ -56,3 +56,11 @@ TEST_F(MainWindowTest, TheTextHooksGoWithTheMainWindow) {
         }
     }
 }
+
+TEST_F(MainWindowTest, TheMainWindowMayGoAfterTheDataModule) {
+    NewTable({{"B", "Boolean", ""}});
+    delete dm1;  // takes the tables and their hooked fields with it
+    EXPECT_EQ(dm1, nullptr);
+    delete MainForm;  // finds no data module to clear
+    EXPECT_EQ(MainForm, nullptr);
+}
