@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <algorithm>
@@ -14,6 +13,7 @@
 
 #include "platform/ui/application.h"
 #include "platform/ui/data_source.h"
+#include "platform/ui/glyphs.h"
 #include "platform/ui/qt_text.h"
 
 namespace {
@@ -92,54 +92,6 @@ int DisplayChars(TFieldType t, int size) {
         default:
             return 10;
     }
-}
-
-void DrawIndicator(QPainter& p, const QRect& r, TDataSetState state) {
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, true);
-    const QPointF c = QRectF(r).center();
-    QColor ink(Qt::black);
-    switch (state) {
-        case dsEdit: {
-            // A pencil leaning to the right.
-            QPen pen(ink, 2.2, Qt::SolidLine, Qt::FlatCap);
-            p.setPen(pen);
-            p.drawLine(QPointF(c.x() - 1.5, c.y() + 2.5), QPointF(c.x() + 3, c.y() - 4));
-            QPainterPath tip;
-            tip.moveTo(c.x() - 3, c.y() + 5);
-            tip.lineTo(c.x() - 2.6, c.y() + 2.2);
-            tip.lineTo(c.x() - 0.6, c.y() + 3.4);
-            tip.closeSubpath();
-            p.setPen(Qt::NoPen);
-            p.setBrush(ink);
-            p.drawPath(tip);
-            break;
-        }
-        case dsInsert: {
-            // An asterisk.
-            p.setPen(QPen(ink, 1.4));
-            const double a = 3.5;
-            p.drawLine(QPointF(c.x(), c.y() - a), QPointF(c.x(), c.y() + a));
-            p.drawLine(QPointF(c.x() - a * 0.87, c.y() - a / 2),
-                       QPointF(c.x() + a * 0.87, c.y() + a / 2));
-            p.drawLine(QPointF(c.x() - a * 0.87, c.y() + a / 2),
-                       QPointF(c.x() + a * 0.87, c.y() - a / 2));
-            break;
-        }
-        default: {
-            // A triangle pointing at the current record.
-            QPainterPath tri;
-            tri.moveTo(c.x() - 2, c.y() - 4);
-            tri.lineTo(c.x() + 2.5, c.y());
-            tri.lineTo(c.x() - 2, c.y() + 4);
-            tri.closeSubpath();
-            p.setPen(Qt::NoPen);
-            p.setBrush(ink);
-            p.drawPath(tri);
-            break;
-        }
-    }
-    p.restore();
 }
 
 }  // namespace
@@ -513,7 +465,7 @@ void TDBGrid::Paint(QPainter& p) {
         p.setPen(darkLine);
         p.drawLine(ind.right(), ind.top(), ind.right(), ind.bottom());
         p.drawLine(ind.left(), ind.bottom(), ind.right(), ind.bottom());
-        if (r == cur) DrawIndicator(p, ind, state);
+        if (r == cur) DrawRecordIndicator(p, ind, state);
 
         p.save();
         p.setClipRect(dataArea);
@@ -553,7 +505,7 @@ void TDBGrid::Paint(QPainter& p) {
         p.setPen(darkLine);
         p.drawLine(ind.right(), ind.top(), ind.right(), ind.bottom());
         p.drawLine(ind.left(), ind.bottom(), ind.right(), ind.bottom());
-        DrawIndicator(p, ind, dsBrowse);
+        DrawRecordIndicator(p, ind, dsBrowse);
         p.save();
         p.setClipRect(dataArea);
         visibleCols([&](int c, int x, int w) {
