@@ -1,9 +1,7 @@
 #include "editor/edit_table.h"
 
 #include <QPainter>
-#include <QScreen>
 #include <QShowEvent>
-#include <algorithm>
 
 #include "editor/Main.h"
 #include "platform/core/number_text.h"
@@ -115,20 +113,6 @@ TfmEditTable::TfmEditTable(QWidget* parent) : TFieldGridDialog(parent), ui_(new 
 TfmEditTable::~TfmEditTable() = default;
 
 int TfmEditTable::ShowModal() {
-    // Every showing is centred on the main window, kept off the screen's top
-    // and left edges.
-    if (MainForm != nullptr) {
-        const QRect main = MainForm->frameGeometry();
-        const QSize own = frameGeometry().size();
-        QPoint place(main.x() + (main.width() - own.width()) / 2,
-                     main.y() + (main.height() - own.height()) / 2);
-        if (const QScreen* screen = MainForm->screen()) {
-            const QRect area = screen->availableGeometry();
-            place.setX(std::max(place.x(), area.left()));
-            place.setY(std::max(place.y(), area.top()));
-        }
-        move(place);
-    }
     return exec();
 }
 
