@@ -1,10 +1,7 @@
 #include "editor/edit_table.h"
 
 #include <QPainter>
-#include <QPolygonF>
-#include <QScreen>
 #include <QShowEvent>
-#include <algorithm>
 
 #include "editor/Main.h"
 #include "platform/core/number_text.h"
@@ -12,6 +9,7 @@
 #include "platform/ui/application.h"
 #include "platform/ui/bit_btn.h"
 #include "platform/ui/combo_box.h"
+#include "platform/ui/glyphs.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/speed_button.h"
 #include "platform/ui/string_grid_view.h"
@@ -22,72 +20,14 @@ TfmEditTable* fmEditTable = nullptr;
 
 namespace {
 
-enum class RowGlyph { Up, Insert, Delete, Down };
-
-// The 16 x 16 pictures of the row buttons on a transparent background; the
-// disabled picture draws the same shapes in grey.
-void DrawRowGlyph(QPainter& p, RowGlyph kind, bool enabled) {
-    p.setRenderHint(QPainter::Antialiasing);
-    const QColor red = enabled ? QColor(204, 0, 0) : QColor(128, 128, 128);
-    const QColor blue = enabled ? QColor(0, 0, 204) : QColor(160, 160, 160);
-    const QColor dots = enabled ? QColor(64, 64, 64) : QColor(176, 176, 176);
-    p.setPen(Qt::NoPen);
-
-    auto verticalArrow = [&](bool up) {
-        QPolygonF arrow;
-        if (up)
-            arrow << QPointF(8, 1) << QPointF(15, 8) << QPointF(11, 8) << QPointF(11, 15)
-                  << QPointF(5, 15) << QPointF(5, 8) << QPointF(1, 8);
-        else
-            arrow << QPointF(8, 15) << QPointF(15, 8) << QPointF(11, 8) << QPointF(11, 1)
-                  << QPointF(5, 1) << QPointF(5, 8) << QPointF(1, 8);
-        p.setBrush(red);
-        p.drawPolygon(arrow);
-    };
-    auto dottedLine = [&](int x) {
-        for (int y = 1; y < 16; y += 2) p.fillRect(QRect(x, y, 1, 1), dots);
-    };
-    auto horizontalArrow = [&](bool right) {
-        QPolygonF arrow;
-        if (right)
-            arrow << QPointF(12, 11) << QPointF(8, 7) << QPointF(8, 9.5) << QPointF(1, 9.5)
-                  << QPointF(1, 12.5) << QPointF(8, 12.5) << QPointF(8, 15);
-        else
-            arrow << QPointF(1, 11) << QPointF(5, 7) << QPointF(5, 9.5) << QPointF(12, 9.5)
-                  << QPointF(12, 12.5) << QPointF(5, 12.5) << QPointF(5, 15);
-        p.setBrush(blue);
-        p.drawPolygon(arrow);
-    };
-
-    switch (kind) {
-        case RowGlyph::Up:
-            verticalArrow(true);
-            break;
-        case RowGlyph::Down:
-            verticalArrow(false);
-            break;
-        case RowGlyph::Insert:
-            dottedLine(14);
-            horizontalArrow(true);
-            p.fillRect(QRect(1, 3, 7, 2), red);  // plus sign
-            p.fillRect(QRect(3, 1, 2, 6), red);
-            break;
-        case RowGlyph::Delete:
-            dottedLine(14);
-            horizontalArrow(false);
-            p.fillRect(QRect(1, 3, 7, 2), red);  // minus sign
-            break;
-    }
-}
-
 // The pictures are painted at every ratio a screen may have.
-void SetRowGlyph(TSpeedButton* button, RowGlyph kind) {
+void SetRowGlyph(TSpeedButton* button, TRowGlyph kind) {
     bool first = true;
     for (qreal ratio : kGlyphPixelRatios) {
         const QPixmap enabled =
-            PaintGlyph(QSize(16, 16), ratio, [kind](QPainter& p) { DrawRowGlyph(p, kind, true); });
+            PaintGlyph(kRowGlyphSize, ratio, [kind](QPainter& p) { DrawRowGlyph(p, kind, true); });
         const QPixmap disabled =
-            PaintGlyph(QSize(16, 16), ratio, [kind](QPainter& p) { DrawRowGlyph(p, kind, false); });
+            PaintGlyph(kRowGlyphSize, ratio, [kind](QPainter& p) { DrawRowGlyph(p, kind, false); });
         if (first)
             button->SetGlyph(enabled, disabled);
         else
@@ -132,10 +72,10 @@ TfmEditTable::TfmEditTable(QWidget* parent) : TFieldGridDialog(parent), ui_(new 
     cbTypes = ui_->cbTypes;
     cbSize = ui_->cbSize;
 
-    SetRowGlyph(sbRowUp, RowGlyph::Up);
-    SetRowGlyph(sbRowInsert, RowGlyph::Insert);
-    SetRowGlyph(sbRowDelete, RowGlyph::Delete);
-    SetRowGlyph(sbRowDown, RowGlyph::Down);
+    SetRowGlyph(sbRowUp, TRowGlyph::Up);
+    SetRowGlyph(sbRowInsert, TRowGlyph::Insert);
+    SetRowGlyph(sbRowDelete, TRowGlyph::Delete);
+    SetRowGlyph(sbRowDown, TRowGlyph::Down);
     SetHint(sbRowUp, QString::fromUtf8("Zeile nach oben"));
     SetHint(sbRowInsert, QString::fromUtf8("Einfügen"));
     SetHint(sbRowDelete, QString::fromUtf8("Löschen"));
@@ -173,20 +113,6 @@ TfmEditTable::TfmEditTable(QWidget* parent) : TFieldGridDialog(parent), ui_(new 
 TfmEditTable::~TfmEditTable() = default;
 
 int TfmEditTable::ShowModal() {
-    // Every showing is centred on the main window, kept off the screen's top
-    // and left edges.
-    if (MainForm != nullptr) {
-        const QRect main = MainForm->frameGeometry();
-        const QSize own = frameGeometry().size();
-        QPoint place(main.x() + (main.width() - own.width()) / 2,
-                     main.y() + (main.height() - own.height()) / 2);
-        if (const QScreen* screen = MainForm->screen()) {
-            const QRect area = screen->availableGeometry();
-            place.setX(std::max(place.x(), area.left()));
-            place.setY(std::max(place.y(), area.top()));
-        }
-        move(place);
-    }
     return exec();
 }
 

@@ -52,9 +52,11 @@ void CreateForms() {
     // The main window sets MainForm itself before its creation handler runs.
     MainForm = new TMainForm();
     dm1 = new Tdm1();
-    fmNewTable = new TfmNewTable();
-    fmEditTable = new TfmEditTable();
-    AboutBox = new TAboutBox();
+    // The dialogs belong to the main window: each showing is centred over it
+    // and stays above it.
+    fmNewTable = new TfmNewTable(MainForm);
+    fmEditTable = new TfmEditTable(MainForm);
+    AboutBox = new TAboutBox(MainForm);
     // The navigator drives the table that the grid shows.
     MainForm->DBNTable->SetDataSource(dm1->dsQMT);
 }

@@ -15,6 +15,11 @@
 // No exception leaves an event handler of the grid: painting swallows what a
 // field's text hook raises, input shows it through the application's error
 // display.
+//
+// The grid's code lies in four files: db_grid.cpp (the data source, its
+// notifications and the mouse), db_grid_layout.cpp (columns and geometry),
+// db_grid_paint.cpp (drawing) and db_grid_editing.cpp (the in-place editor,
+// moving, keys and focus).
 
 #include <QAbstractScrollArea>
 #include <QPointer>

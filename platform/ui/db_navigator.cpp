@@ -1,19 +1,15 @@
 #include "platform/ui/db_navigator.h"
 
 #include <QIcon>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPixmap>
 #include <QToolButton>
 
 #include "platform/dataset/client_dataset.h"
 #include "platform/ui/application.h"
 #include "platform/ui/data_source.h"
-#include "platform/ui/speed_button.h"
+#include "platform/ui/glyphs.h"
 
 namespace {
-
-constexpr int kGlyphSize = 16;
 
 // The hints the buttons carry while their entry of Hints is empty.
 constexpr const char* kDefaultHints[TDBNavigator::ButtonCount] = {
@@ -26,103 +22,6 @@ constexpr const char* kButtonNames[TDBNavigator::ButtonCount] = {
     "First", "Prior", "Next", "Last", "Insert", "Delete", "Edit", "Post", "Cancel", "Refresh",
 };
 
-void DrawGlyph(QPainter& p, TNavigateBtn b, const QColor& ink, const QColor& accent) {
-    p.setRenderHint(QPainter::Antialiasing, true);
-    auto triangle = [&](double tipX, bool pointsLeft) {
-        QPainterPath path;
-        const double w = 5.5;
-        const double back = pointsLeft ? tipX + w : tipX - w;
-        path.moveTo(tipX, 8);
-        path.lineTo(back, 3);
-        path.lineTo(back, 13);
-        path.closeSubpath();
-        p.setPen(Qt::NoPen);
-        p.setBrush(ink);
-        p.drawPath(path);
-    };
-    auto bar = [&](double x) { p.fillRect(QRectF(x, 3, 2, 10), ink); };
-    switch (b) {
-        case nbFirst:
-            bar(3.5);
-            triangle(6, true);
-            break;
-        case nbPrior:
-            triangle(5, true);
-            break;
-        case nbNext:
-            triangle(11, false);
-            break;
-        case nbLast:
-            triangle(10, false);
-            bar(10.5);
-            break;
-        case nbInsert:
-            p.fillRect(QRectF(7, 3, 2, 10), ink);
-            p.fillRect(QRectF(3, 7, 10, 2), ink);
-            break;
-        case nbDelete:
-            p.fillRect(QRectF(3, 7, 10, 2), ink);
-            break;
-        case nbEdit: {
-            QPainterPath path;
-            path.moveTo(8, 4);
-            path.lineTo(13, 11);
-            path.lineTo(3, 11);
-            path.closeSubpath();
-            p.setPen(Qt::NoPen);
-            p.setBrush(ink);
-            p.drawPath(path);
-            break;
-        }
-        case nbPost: {
-            QPen pen(accent, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-            p.setPen(pen);
-            p.setBrush(Qt::NoBrush);
-            QPainterPath path;
-            path.moveTo(3.5, 8.5);
-            path.lineTo(6.5, 11.5);
-            path.lineTo(12.5, 4.5);
-            p.drawPath(path);
-            break;
-        }
-        case nbCancel: {
-            QColor red = accent == ink ? ink : QColor(190, 0, 0);
-            p.setPen(QPen(red, 2.2, Qt::SolidLine, Qt::RoundCap));
-            p.drawLine(QPointF(4, 4), QPointF(12, 12));
-            p.drawLine(QPointF(12, 4), QPointF(4, 12));
-            break;
-        }
-        case nbRefresh: {
-            p.setPen(QPen(ink, 1.8, Qt::SolidLine, Qt::FlatCap));
-            p.setBrush(Qt::NoBrush);
-            p.drawArc(QRectF(3.5, 3.5, 9, 9), 100 * 16, 280 * 16);
-            QPainterPath head;
-            head.moveTo(7, 1);
-            head.lineTo(10.5, 3.8);
-            head.lineTo(7, 6.3);
-            head.closeSubpath();
-            p.setPen(Qt::NoPen);
-            p.setBrush(ink);
-            p.drawPath(head);
-            break;
-        }
-    }
-}
-
-// The enabled picture, and the disabled one: a light outline offset by one
-// pixel under a grey one; both painted at every ratio a screen may have.
-QIcon Glyph(TNavigateBtn b) {
-    return PaintedIcon(
-        QSize(kGlyphSize, kGlyphSize),
-        [b](QPainter& p) { DrawGlyph(p, b, QColor(0, 0, 0), QColor(0, 128, 0)); },
-        [b](QPainter& p) {
-            p.translate(1, 1);
-            DrawGlyph(p, b, QColor(255, 255, 255), QColor(255, 255, 255));
-            p.translate(-1, -1);
-            DrawGlyph(p, b, QColor(128, 128, 128), QColor(128, 128, 128));
-        });
-}
-
 }  // namespace
 
 TDBNavigator::TDBNavigator(QWidget* parent) : QWidget(parent) {
@@ -132,8 +31,8 @@ TDBNavigator::TDBNavigator(QWidget* parent) : QWidget(parent) {
         button->setObjectName(kButtonNames[i]);
         button->setFocusPolicy(Qt::NoFocus);
         button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        button->setIcon(Glyph(b));
-        button->setIconSize(QSize(kGlyphSize, kGlyphSize));
+        button->setIcon(NavigatorGlyph(b));
+        button->setIconSize(QSize(kNavigatorGlyphSize, kNavigatorGlyphSize));
         connect(button, &QToolButton::clicked, this, [this, b] { BtnClick(b); });
         buttons_[i] = button;
         visible_.insert(b);

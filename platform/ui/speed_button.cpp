@@ -2,7 +2,6 @@
 
 #include <QFileInfo>
 #include <QIcon>
-#include <QPainter>
 #include <QPixmap>
 #include <QStyleOptionToolButton>
 #include <QStylePainter>
@@ -41,25 +40,6 @@ void TSpeedButton::ReleaseSiblings() {
             other->update();
         }
     }
-}
-
-QPixmap PaintGlyph(QSize size, qreal ratio, const std::function<void(QPainter&)>& paint) {
-    QPixmap pm(size * ratio);
-    pm.setDevicePixelRatio(ratio);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    paint(p);
-    return pm;
-}
-
-QIcon PaintedIcon(QSize size, const std::function<void(QPainter&)>& paint,
-                  const std::function<void(QPainter&)>& paintDisabled) {
-    QIcon icon;
-    for (qreal ratio : kGlyphPixelRatios) {
-        icon.addPixmap(PaintGlyph(size, ratio, paint), QIcon::Normal);
-        if (paintDisabled) icon.addPixmap(PaintGlyph(size, ratio, paintDisabled), QIcon::Disabled);
-    }
-    return icon;
 }
 
 void TSpeedButton::SetGlyph(const QPixmap& enabled, const QPixmap& disabled) {

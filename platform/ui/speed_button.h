@@ -8,20 +8,6 @@
 #include <QToolButton>
 #include <functional>
 
-class QPainter;
-
-// The device pixel ratios at which the platform paints its glyphs, so that a
-// screen of any of them shows a picture drawn for its own pixels.
-inline constexpr qreal kGlyphPixelRatios[] = {1.0, 2.0, 3.0};
-
-// A transparent picture of size device-independent pixels at the given device
-// pixel ratio; paint draws in device-independent coordinates.
-QPixmap PaintGlyph(QSize size, qreal ratio, const std::function<void(QPainter&)>& paint);
-// An icon holding the picture painted at every ratio of kGlyphPixelRatios;
-// with paintDisabled also the disabled picture at every ratio.
-QIcon PaintedIcon(QSize size, const std::function<void(QPainter&)>& paint,
-                  const std::function<void(QPainter&)>& paintDisabled = {});
-
 class TSpeedButton : public QToolButton {
     Q_OBJECT
   public:

@@ -209,6 +209,13 @@ class RoadTest : public MainWindowTest {
         MainForm->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(MainForm));
     }
+    // Waits until the window itself holds the focus. A dialog counts as active
+    // while the main window it belongs to is, and the main window while its
+    // closed dialog still holds the focus.
+    static bool WaitForFocus(QWidget* window) {
+        return QTest::qWaitFor(
+            [window] { return QGuiApplication::focusWindow() == window->windowHandle(); });
+    }
     // Types text key by key into the widget that has the focus.
     static void Type(const QString& text) {
         for (QChar c : text) QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
@@ -220,7 +227,7 @@ class RoadTest : public MainWindowTest {
     // count as the active window) and puts the focus into the table grid.
     static void FocusGrid() {
         MainForm->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(MainForm));
+        ASSERT_TRUE(WaitForFocus(MainForm));
         MainForm->dbgQMT->setFocus(Qt::MouseFocusReason);
         ASSERT_TRUE(MainForm->dbgQMT->hasFocus());
     }

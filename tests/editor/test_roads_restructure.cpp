@@ -19,7 +19,7 @@ class RestructureRoadTest : public RoadTest {
     // after clicking the cell.
     static void TypeIntoCell(int col, int row, const QString& text) {
         fmEditTable->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(fmEditTable));
+        ASSERT_TRUE(WaitForFocus(fmEditTable));
         fmEditTable->sgFields->setFocus(Qt::MouseFocusReason);
         SelectEditCell(col, row);
         Type(text);

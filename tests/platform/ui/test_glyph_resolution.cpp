@@ -11,6 +11,7 @@
 
 #include "platform/ui/bit_btn.h"
 #include "platform/ui/db_navigator.h"
+#include "platform/ui/glyphs.h"
 #include "platform/ui/speed_button.h"
 
 namespace {
