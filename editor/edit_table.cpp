@@ -110,7 +110,10 @@ TfmEditTable::TfmEditTable(QWidget* parent) : TFieldGridDialog(parent), ui_(new 
     sbRowDelete->OnClick = [this] { Guarded([this] { sbRowDeleteClick(sbRowDelete); }); };
 }
 
-TfmEditTable::~TfmEditTable() = default;
+// The dialogs belong to the main window and go with it: the global forgets them.
+TfmEditTable::~TfmEditTable() {
+    if (fmEditTable == this) fmEditTable = nullptr;
+}
 
 int TfmEditTable::ShowModal() {
     return exec();

@@ -23,4 +23,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui
     connect(OKButton, &QPushButton::clicked, this, [this] { done(1); });
 }
 
-TAboutBox::~TAboutBox() = default;
+// The dialogs belong to the main window and go with it: the global forgets them.
+TAboutBox::~TAboutBox() {
+    if (AboutBox == this) AboutBox = nullptr;
+}

@@ -58,7 +58,10 @@ TfmNewTable::TfmNewTable(QWidget* parent) : TFieldGridDialog(parent), ui_(new Ui
             [this] { Guarded([this] { leFieldCountChange(leFieldCount); }); });
 }
 
-TfmNewTable::~TfmNewTable() = default;
+// The dialogs belong to the main window and go with it: the global forgets them.
+TfmNewTable::~TfmNewTable() {
+    if (fmNewTable == this) fmNewTable = nullptr;
+}
 
 int TfmNewTable::ShowModal() {
     return exec();
