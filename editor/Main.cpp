@@ -14,9 +14,6 @@
 #include <QPixmap>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QScreen>
-#include <QStyle>
-#include <algorithm>
 
 #include "editor/data_module.h"
 #include "editor/edit_table.h"
@@ -220,19 +217,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     SetOuterSize(this, QSize(780, 580));
     // The window cannot get so narrow that the sort controls slide over the navigator.
     Panel7->setMinimumWidth(DBNTable->x() + DBNTable->width() + Panel3->width());
-    // The designed place, moved back onto the screen where the screen is
-    // smaller, leaving room for the frame that the window manager adds.
-    QPoint place(743, 273);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        const int border = 8;
-        const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight) + border;
-        place.setX(
-            std::max(area.left(), std::min(place.x(), area.right() + 1 - width() - 2 * border)));
-        place.setY(std::max(area.top(),
-                            std::min(place.y(), area.bottom() + 1 - height() - titleBar - border)));
-    }
-    move(place);
+    MoveToDesignedPlace(this, QPoint(743, 273));
     FormCreate();
 }
 

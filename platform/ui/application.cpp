@@ -17,6 +17,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpacerItem>
 #include <QStyle>
 #include <QStyleOptionComboBox>
@@ -491,6 +492,19 @@ void SetOuterSize(QWidget* window, const QSize& outer) {
     auto* keeper = new OuterSizeKeeper(window, outer);
     window->installEventFilter(keeper);
     keeper->Apply();
+}
+
+void MoveToDesignedPlace(QWidget* window, QPoint place) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        const int border = 8;
+        const int titleBar = window->style()->pixelMetric(QStyle::PM_TitleBarHeight) + border;
+        place.setX(std::max(area.left(),
+                            std::min(place.x(), area.right() + 1 - window->width() - 2 * border)));
+        place.setY(std::max(area.top(), std::min(place.y(), area.bottom() + 1 - window->height() -
+                                                                titleBar - border)));
+    }
+    window->move(place);
 }
 
 int CaptionWidth(const QString& caption) {

@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QObject>
+#include <QPoint>
 #include <QSize>
 #include <QString>
 #include <functional>
@@ -102,6 +103,11 @@ int PickerWidth(const QComboBox* picker, int height);
 // less the frame that the window manager draws, once that frame is known. A
 // window without a frame (no window manager) gets outer as its inside.
 void SetOuterSize(QWidget* window, const QSize& outer);
+
+// Moves a window to its designed place, moved back onto the primary screen
+// where the screen is smaller, leaving room for the frame that the window
+// manager adds.
+void MoveToDesignedPlace(QWidget* window, QPoint place);
 
 // The width a message box needs to show its whole caption in the title bar:
 // the caption's width in a title face and room for the frame's buttons.
