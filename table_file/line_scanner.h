@@ -77,10 +77,12 @@ class ScanBuffer {
 // The kind of the unquoted token text (trimmed of bytes 0x00 to 0x20 at both
 // ends, which moves begin and end): 'b', 'u' or 'n'; 0 when it is none of
 // these; ' ' when nothing remains.
-inline char ClassifyUnquoted(const char*& begin, const char*& end) {
+template <bool kCheck = true>
+char ClassifyUnquoted(const char*& begin, const char*& end) {
     while (begin < end && static_cast<unsigned char>(*begin) <= 0x20) ++begin;
     while (end > begin && static_cast<unsigned char>(end[-1]) <= 0x20) --end;
     if (begin == end) return ' ';
+    if constexpr (!kCheck) return '?';
     const std::string_view text(begin, static_cast<size_t>(end - begin));
     const char first = text[0];
     if ((first >= '0' && first <= '9') || first == '-' || first == '+' || first == '.' ||
@@ -108,7 +110,10 @@ inline char ClassifyUnquoted(const char*& begin, const char*& end) {
 // Returns where the scan stopped: at the line break or end when ok is true;
 // at the byte that failed (a backslash outside a quoted text, the comma after
 // a bad token) when ok is false.
-template <bool kKeepTexts, bool kAtLineBreak, bool kReuse, class Sink>
+// kCheck: classify unquoted tokens and fail on bad ones; without it every
+//   non-empty unquoted token is handed over as kind '?', for a caller that
+//   knows the line to split (the reader's load pass, after the kind pass).
+template <bool kKeepTexts, bool kAtLineBreak, bool kReuse, class Sink, bool kCheck = true>
 const char* ScanTokens(const char* p, const char* const end, ScanBuffer& buffer, Sink& sink,
                        bool& ok) {
     using namespace scan;
@@ -145,7 +150,7 @@ const char* ScanTokens(const char* p, const char* const end, ScanBuffer& buffer,
         } else if (c == ',') {
             const char* b = pending;
             const char* e = out;
-            const char kind = ClassifyUnquoted(b, e);
+            const char kind = ClassifyUnquoted<kCheck>(b, e);
             if (kind == 0) {
                 ok = false;
                 return p;
@@ -219,7 +224,7 @@ const char* ScanTokens(const char* p, const char* const end, ScanBuffer& buffer,
                 // A token that stands whole in the line: classified where it stands.
                 const char* b = run;
                 const char* e = p;
-                const char kind = ClassifyUnquoted(b, e);
+                const char kind = ClassifyUnquoted<kCheck>(b, e);
                 if (kind == 0) {
                     ok = false;
                     return p;

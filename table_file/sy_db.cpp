@@ -96,6 +96,7 @@ void ReadTable(std::string_view header, const char* records, const char* end,
     };
     table_line::ScanBuffer buffer;
     size_t recordCount = 0;
+    size_t firstBadLine = static_cast<size_t>(-1);  // the first record line that does not split
     for (const char* line = records;;) {
         lineTokens.clear();
         tokenCount = 0;
@@ -105,7 +106,10 @@ void ReadTable(std::string_view header, const char* records, const char* end,
         if (next == end) break;  // the last line
         ++recordCount;
         line = next;
-        if (!ok) continue;
+        if (!ok) {
+            if (firstBadLine == static_cast<size_t>(-1)) firstBadLine = recordCount - 1;
+            continue;
+        }
         for (size_t j = 0; j < lineTokens.size(); ++j) {
             ColumnGuess& guess = guesses[j];
             if (guess.type != ftString) continue;
@@ -175,12 +179,16 @@ void ReadTable(std::string_view header, const char* records, const char* end,
                 throw LoadFailure{};
         }
     };
+    // The lines before the first that does not split are known to split, so
+    // their tokens need not be checked again.
     const char* line = records;
     for (size_t r = 0; r < recordCount; ++r) {
+        if (r == firstBadLine) throw LoadFailure{};
         loader.AddRecord();
         column = 0;
         bool ok = true;
-        const char* stop = table_line::ScanTokens<true, true, true>(line, end, buffer, store, ok);
+        const char* stop = table_line::ScanTokens<true, true, true, decltype(store), false>(
+            line, end, buffer, store, ok);
         if (!ok) throw LoadFailure{};
         line = AfterLineBreak(stop, end);
     }

@@ -95,7 +95,27 @@ char* WriteFloatText(char* out, double value, char decimalMark) {
 
     char digits[17];
     int exp10 = 0;
-    const int n = SignificantDigits(value, digits, exp10);
+    int n = 0;
+    if (value >= 1 && value < 1e15) {
+        // A value from 1 up with at most 15 significant digits: scaled to 15
+        // digits before the decimal mark it lands on a whole number. That
+        // number, within half a unit of the last place of the value, is then
+        // the nearest 15-digit number to it (no tie is that close), so its
+        // digits are the rounded ones, found without the general conversion.
+        static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        int whole = 1;  // digits before the mark
+        while (value >= kPowers[whole]) ++whole;
+        const double scaled = value * kPowers[15 - whole];
+        if (scaled == std::trunc(scaled) && scaled >= 1e14 && scaled < 1e15) {
+            const auto res =
+                std::to_chars(digits, digits + sizeof digits, static_cast<uint64_t>(scaled));
+            n = static_cast<int>(res.ptr - digits);  // 15
+            while (n > 1 && digits[n - 1] == '0') --n;
+            exp10 = whole - 1;
+        }
+    }
+    if (n == 0) n = SignificantDigits(value, digits, exp10);
     // value = 0.d1d2... x 10^e
     const int e = exp10 + 1;
 

@@ -312,6 +312,55 @@ TEST(DifferentialTest, NumberConversionAgreesWithThePlainConversion) {
     EXPECT_GT(converted, 30000);
 }
 
+TEST(DifferentialTest, NumberTextAgreesWithThePlainNumberText) {
+    Dice dice(31337);
+    auto check = [](double v) {
+        for (const double value : {v, -v}) {
+            const std::string expected = reference::FloatTextPlain(value, ',');
+            char text[kMaxFloatTextLength];
+            const std::string actual(text, WriteFloatText(text, value, ','));
+            ASSERT_EQ(expected, actual) << value;
+        }
+    };
+    static const double kEdges[] = {1.0,
+                                    1e15,
+                                    1e15 - 0.5,
+                                    1e15 + 0.5,
+                                    999999999999999.9,
+                                    1e14 + 0.5,
+                                    0.1,
+                                    1.0 / 3,
+                                    2.0 / 3,
+                                    9.9999999999999995,
+                                    99999999999999.995,
+                                    123456789012345.6,
+                                    1.5,
+                                    4503599627370495.5};
+    for (const double v : kEdges) check(v);
+    for (int i = 0; i < 200000; ++i) {
+        double v;
+        switch (dice.Below(4)) {
+            case 0:  // binary fractions, as prices often are
+                v = static_cast<double>(dice.Below(100000000)) / 64 + 0.125;
+                break;
+            case 1:  // decimal fractions of up to 15 digits
+                v = static_cast<double>(dice.Below(1000000000000000ull)) /
+                    std::pow(10.0, static_cast<double>(dice.Below(16)));
+                break;
+            case 2: {  // any bit pattern of a finite double
+                uint64_t bits = dice.Next();
+                std::memcpy(&v, &bits, sizeof v);
+                if (!std::isfinite(v)) v = 1.25;
+                break;
+            }
+            default:  // just off a whole number
+                v = std::nextafter(static_cast<double>(dice.Below(1000000)), 1e300);
+                break;
+        }
+        check(v);
+    }
+}
+
 // Tables for the writer: every kind of column, nulls, texts with escapes,
 // numbers of all sizes, records in sorted order now and then.
 void MakeWriterTable(Dice& dice, TClientDataSet& ds) {

@@ -725,6 +725,12 @@ bool SaveTableFile(const std::string& path, char quote, TDataSet& dataset) {
     }
 }
 
+std::string FloatTextPlain(double value, char decimalMark) {
+    std::string out;
+    AppendFloatText(out, value, decimalMark);
+    return out;
+}
+
 bool TryStrToFloatPlain(std::string_view text, double& value, char decimalMark) {
     return TryStrToFloat(text, value, decimalMark);
 }

@@ -14,4 +14,7 @@ bool SaveTableFile(const std::string& path, char quote, TDataSet& dataset);
 // The earlier text-to-number conversion, without its fast paths.
 bool TryStrToFloatPlain(std::string_view text, double& value, char decimalMark);
 
+// The earlier number text, without its fast path.
+std::string FloatTextPlain(double value, char decimalMark);
+
 }  // namespace reference
