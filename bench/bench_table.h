@@ -46,8 +46,7 @@ inline void FillTable(TClientDataSet& ds, int records = kRecords) {
     }
     ds.CreateDataSet();
     const char* cities[] = {"M\xfcnchen", "K\xf6ln", "D\xfcsseldorf", "G\xf6ttingen",
-                            "Stra\xdf"
-                            "e \xc4hren"};
+                            "Stra\xdf\x65 \xc4hren"};
     std::string title;
     std::string city;
     for (int r = 0; r < records; ++r) {

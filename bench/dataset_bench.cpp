@@ -24,17 +24,8 @@ struct Values {
 
     Values() {
         std::mt19937 rng(42);
-        const char* stems[] = {"M\xFCller",
-                               "m\xFCller",
-                               "Mueller",
-                               "\xC4rger",
-                               "arger",
-                               "Zander",
-                               "\xD6sterreich",
-                               "Oster",
-                               "stra\xDF"
-                               "e",
-                               "Strasse"};
+        const char* stems[] = {"M\xFCller", "m\xFCller",     "Mueller", "\xC4rger",     "arger",
+                               "Zander",    "\xD6sterreich", "Oster",   "stra\xDF\x65", "Strasse"};
         for (int i = 0; i < kRecords; ++i) {
             names.push_back("Name " + std::to_string(rng() % 100000));
             cities.push_back(std::string(stems[rng() % 10]) + " " + std::to_string(rng() % 1000));

@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -83,7 +84,7 @@ void FillTable(TClientDataSet& ds, int records) {
         title += "\" f\xfcr C:\\x";
         f[0].SetAsString(title);
         f[1].SetAsString(cities[(r * 7 + r / 3) % 5]);
-        f[2].SetAsFloat((r * 7919) % 100000);
+        f[2].SetAsFloat(static_cast<int64_t>(r) * 7919 % 100000);
         f[3].SetAsFloat((r % 100003) / 64.0 + 0.125);
         f[4].SetAsBoolean(r % 3 == 0);
         if (r % 10 == 0) f[5].SetAsFloat(r / 10);

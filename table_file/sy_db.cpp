@@ -1,6 +1,11 @@
 #include "table_file/sy_db.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 #include <string_view>
 #include <vector>
 
@@ -17,43 +22,49 @@ namespace {
 // Raised inside the reader's guard for the failures it detects itself.
 struct LoadFailure {};
 
-// The lines of the file's text, walked afresh for each pass instead of kept
-// in a list, so that a file of many short lines costs no memory per line.
-class TextLines {
-  public:
-    explicit TextLines(std::string_view text) : text_(text) {
-        ForEachTextLine(text_, [this](std::string_view line) {
-            if (count_++ == 2) header_ = line;
-        });
-    }
-    size_t Count() const { return count_; }
-    // The third line.
-    std::string_view Header() const { return header_; }
-    // Calls onLine for every record line: the fourth line to the last but one.
-    template <class OnLine>
-    void ForEachRecordLine(OnLine onLine) const {
-        size_t n = 0;
-        ForEachTextLine(text_, [&](std::string_view line) {
-            if (n >= 3 && n + 1 < count_) onLine(line);
-            ++n;
-        });
-    }
+// The first line break (CR or LF) at or after p, or end.
+const char* FindLineBreak(const char* p, const char* end) {
+    while (p < end && *p != '\r' && *p != '\n') ++p;
+    return p;
+}
 
-  private:
-    std::string_view text_;
-    std::string_view header_;
-    size_t count_ = 0;
+// The start of the line after the one whose break (or end) is at brk: CR LF
+// is one break, so is a lone CR or a lone LF.
+const char* AfterLineBreak(const char* brk, const char* end) {
+    if (brk == end) return end;
+    return (*brk == '\r' && brk + 1 < end && brk[1] == '\n') ? brk + 2 : brk + 1;
+}
+
+// What the kind pass learns about one column.
+struct ColumnGuess {
+    TFieldType type = ftString;
+    int size = 16;           // 16 plus the longest text, while a text column
+    uint64_t textBytes = 0;  // all its texts together, for the storage
 };
 
-void ReadTable(const TextLines& lines, TClientDataSet& dataset) {
-    const size_t lineCount = lines.Count();
+// Gives the definitions the kinds and sizes found so far, as the kind pass
+// would have set them one by one.
+void ApplyGuesses(const std::vector<ColumnGuess>& guesses, const std::vector<TFieldDef*>& defs) {
+    for (size_t j = 0; j < guesses.size(); ++j) {
+        if (guesses[j].type != ftString) {
+            defs[j]->SetDataType(guesses[j].type);
+        } else if (guesses[j].size > defs[j]->Size()) {
+            defs[j]->SetSize(guesses[j].size);
+        }
+    }
+}
+
+// The table text from its fourth line on: records is where the record lines
+// begin (the last line of the text is never examined).
+void ReadTable(std::string_view header, const char* records, const char* end,
+               TClientDataSet& dataset) {
     table_line::LineSplitter splitter;
 
     dataset.ResetStructure();
 
     // Header: the third line names the columns.
     std::vector<TFieldDef*> defs;
-    if (!splitter.Split(lines.Header())) {
+    if (!splitter.Split(header)) {
         ShowMessage(Msg::LoadError);
     } else {
         defs.reserve(splitter.Count());
@@ -67,26 +78,54 @@ void ReadTable(const TextLines& lines, TClientDataSet& dataset) {
     }
     const size_t columnCount = defs.size();
 
-    // Kind pass over the record lines. A line that does not split is passed
-    // over here; the load pass fails on it.
-    // Tokens past the last column are not kept: such a line fails the load
-    // once its tokens up to the last column have been looked at.
-    lines.ForEachRecordLine([&](std::string_view line) {
-        if (!splitter.Scan(line, columnCount)) return;
-        for (size_t j = 0; j < splitter.Count(); ++j) {
-            TFieldDef& def = *defs[j];
-            if (def.DataType() != ftString) continue;
-            switch (splitter.Kind(j)) {
+    // Kind pass over the record lines, which also finds where the lines end
+    // and counts them. A line takes effect only once it has split whole: a
+    // line that does not split is passed over here (the load pass fails on
+    // it); one with more tokens than columns makes the load fail once its
+    // tokens up to the last column have been looked at.
+    std::vector<ColumnGuess> guesses(columnCount);
+    struct LineToken {
+        char kind;
+        size_t length;
+    };
+    std::vector<LineToken> lineTokens;
+    lineTokens.reserve(columnCount);
+    size_t tokenCount = 0;
+    auto note = [&](char kind, const char*, size_t, size_t length) {
+        if (tokenCount++ < columnCount) lineTokens.push_back(LineToken{kind, length});
+    };
+    table_line::ScanBuffer buffer;
+    size_t recordCount = 0;
+    size_t firstBadLine = static_cast<size_t>(-1);  // the first record line that does not split
+    for (const char* line = records;;) {
+        lineTokens.clear();
+        tokenCount = 0;
+        bool ok = true;
+        const char* stop = table_line::ScanTokens<false, true, true>(line, end, buffer, note, ok);
+        const char* next = AfterLineBreak(ok ? stop : FindLineBreak(stop, end), end);
+        if (next == end) break;  // the last line
+        ++recordCount;
+        line = next;
+        if (!ok) {
+            if (firstBadLine == static_cast<size_t>(-1)) firstBadLine = recordCount - 1;
+            continue;
+        }
+        for (size_t j = 0; j < lineTokens.size(); ++j) {
+            ColumnGuess& guess = guesses[j];
+            if (guess.type != ftString) continue;
+            switch (lineTokens[j].kind) {
                 case 'b':
-                    def.SetDataType(ftBoolean);
+                    guess.type = ftBoolean;
                     break;
                 case 'n':
-                    def.SetDataType(ftFloat);
+                    guess.type = ftFloat;
                     break;
                 case 's': {
-                    const size_t wanted = splitter.Length(j) + 16;
-                    if (static_cast<size_t>(def.Size()) < wanted) {
-                        def.SetSize(wanted > 0x7fffffff ? 0x7fffffff : static_cast<int>(wanted));
+                    const size_t length = lineTokens[j].length;
+                    guess.textBytes += length;
+                    const size_t wanted = length + 16;
+                    if (static_cast<size_t>(guess.size) < wanted) {
+                        guess.size = wanted > 0x7fffffff ? 0x7fffffff : static_cast<int>(wanted);
                     }
                     break;
                 }
@@ -94,60 +133,66 @@ void ReadTable(const TextLines& lines, TClientDataSet& dataset) {
                     break;
             }
         }
-        if (splitter.TooMany()) throw LoadFailure{};
-    });
+        if (tokenCount > columnCount) {
+            ApplyGuesses(guesses, defs);
+            throw LoadFailure{};
+        }
+    }
+    ApplyGuesses(guesses, defs);
 
     // Create the dataset from the definitions (raises when there are none).
     // A table of more records than a dataset holds is refused before any is made.
-    const size_t recordCount = lineCount - 4;
     if (recordCount > 0) dataset.CheckRoomForRecord(static_cast<int64_t>(recordCount - 1));
     dataset.Close();
     dataset.CreateDataSet();
     dataset.Open();
 
-    // Load pass: one record per record line.
-    std::vector<TField*> fields;
-    std::vector<TFieldType> types;
-    const int fieldCount = dataset.Fields().Count();
-    for (int j = 0; j < fieldCount; ++j) {
-        fields.push_back(&dataset.Fields()[j]);
-        types.push_back(fields.back()->DataType());
+    // Load pass: one record per record line, straight into the storage.
+    TBulkLoader loader(dataset, recordCount);
+    std::vector<TFieldType> types(columnCount);
+    for (size_t j = 0; j < columnCount; ++j) {
+        types[j] = dataset.Fields()[static_cast<int>(j)].DataType();
+        if (types[j] == ftString) loader.ReserveText(static_cast<int>(j), guesses[j].textBytes);
     }
-    std::string numberText;
-    lines.ForEachRecordLine([&](std::string_view line) {
-        if (!splitter.Split(line, fields.size()) || splitter.TooMany()) throw LoadFailure{};
-        dataset.Append();
-        for (size_t j = 0; j < splitter.Count(); ++j) {
-            TField& field = *fields[j];
-            const std::string_view value = splitter.Value(j);
-            if (value == "null") {
-                field.Clear();
-                continue;
+    size_t column = 0;
+    auto store = [&](char, const char* data, size_t kept, size_t) {
+        if (column >= columnCount) throw LoadFailure{};  // more tokens than columns
+        const int j = static_cast<int>(column++);
+        const std::string_view value(data, kept);
+        if (value == "null") return;  // quoted or not; the record starts all null
+        switch (types[j]) {
+            case ftString:
+                loader.SetText(j, value);
+                break;
+            case ftBoolean:
+                loader.SetBoolean(j, value == "true");
+                break;
+            case ftFloat: {
+                // The file's "." is the decimal mark whatever the locale; a
+                // text holding "," converts as well.
+                double number = 0;
+                if (!TryStrToFloat(value, number, '.', ',')) throw LoadFailure{};
+                loader.SetFloat(j, number);
+                break;
             }
-            switch (types[j]) {
-                case ftString:
-                    field.SetAsString(value);
-                    break;
-                case ftBoolean:
-                    field.SetAsBoolean(value == "true");
-                    break;
-                case ftFloat: {
-                    // The file's "." is read as the decimal mark whatever the locale.
-                    numberText.assign(value);
-                    for (char& c : numberText) {
-                        if (c == '.') c = ',';
-                    }
-                    double number = 0;
-                    if (!TryStrToFloat(numberText, number, ',')) throw LoadFailure{};
-                    field.SetAsFloat(number);
-                    break;
-                }
-                default:
-                    throw LoadFailure{};
-            }
+            default:
+                throw LoadFailure{};
         }
-        dataset.Post();
-    });
+    };
+    // The lines before the first that does not split are known to split, so
+    // their tokens need not be checked again.
+    const char* line = records;
+    for (size_t r = 0; r < recordCount; ++r) {
+        if (r == firstBadLine) throw LoadFailure{};
+        loader.AddRecord();
+        column = 0;
+        bool ok = true;
+        const char* stop = table_line::ScanTokens<true, true, true, decltype(store), false>(
+            line, end, buffer, store, ok);
+        if (!ok) throw LoadFailure{};
+        line = AfterLineBreak(stop, end);
+    }
+    loader.Finish();
     dataset.Close();
 }
 
@@ -167,30 +212,94 @@ class SpecialBytes {
     bool special_[256] = {};
 };
 
+// The text of the file being written, in one block that grows as it is
+// filled. It starts at what is known to be needed and grows by doubling; when
+// the doubled block cannot be had, by no more than is needed, so a save never
+// fails for want of room that it does not use. A large block grows in place
+// (the system moves its pages instead of copying them).
+class TextBuffer {
+  public:
+    TextBuffer() = default;
+    TextBuffer(const TextBuffer&) = delete;
+    TextBuffer& operator=(const TextBuffer&) = delete;
+    ~TextBuffer() { std::free(data_); }
+
+    std::string_view View() const { return std::string_view(data_, size_); }
+    // Room for n more bytes; raises std::bad_alloc when there is none.
+    void Reserve(size_t n) {
+        if (capacity_ - size_ < n) Grow(n);
+    }
+    // The next byte to write; Reserve first, then Advance by what was written.
+    char* Cursor() { return data_ + size_; }
+    void Advance(size_t n) { size_ += n; }
+    void Append(const char* text, size_t n) {
+        Reserve(n);
+        std::memcpy(data_ + size_, text, n);
+        size_ += n;
+    }
+    void Append(std::string_view text) { Append(text.data(), text.size()); }
+    void Push(char c) {
+        Reserve(1);
+        data_[size_++] = c;
+    }
+
+  private:
+    void Grow(size_t n) {
+        if (n > SIZE_MAX - size_) throw std::bad_alloc();
+        const size_t needed = size_ + n;
+        size_t wanted = capacity_ > SIZE_MAX / 2 ? SIZE_MAX : capacity_ * 2;
+        if (wanted < needed) wanted = needed;
+        void* grown = std::realloc(data_, wanted);
+        if (grown == nullptr && wanted > needed) {
+            wanted = needed;
+            grown = std::realloc(data_, wanted);
+        }
+        if (grown == nullptr) throw std::bad_alloc();
+        data_ = static_cast<char*>(grown);
+        capacity_ = wanted;
+    }
+
+    char* data_ = nullptr;
+    size_t size_ = 0;
+    size_t capacity_ = 0;
+};
+
 // Appends a text value between quote characters: every backslash doubled,
 // then a backslash put before every quote character. False (with out partly
 // written) when the text holds a line break.
-bool AppendQuotedText(std::string& out, std::string_view text, char quote,
+bool AppendQuotedText(TextBuffer& out, std::string_view text, char quote,
                       const SpecialBytes& special) {
-    out.push_back(quote);
     const char* p = text.data();
     const char* const end = p + text.size();
+    // Most texts need no escape: the quotes and the text in one step.
+    const char* first = p;
+    while (first < end && !special(*first)) ++first;
+    if (first == end) {
+        out.Reserve(text.size() + 2);
+        char* w = out.Cursor();
+        *w++ = quote;
+        if (!text.empty()) std::memcpy(w, text.data(), text.size());
+        w[text.size()] = quote;
+        out.Advance(text.size() + 2);
+        return true;
+    }
+    out.Push(quote);
     while (p < end) {
         const char* run = p;
         while (p < end && !special(*p)) ++p;
-        out.append(run, static_cast<size_t>(p - run));
+        out.Append(run, static_cast<size_t>(p - run));
         if (p == end) break;
         const char c = *p++;
         if (c == '\r' || c == '\n') return false;
         if (c == '\\') {
             // The doubled backslash is itself escaped when the backslash is the quote character.
-            out.append(quote == '\\' ? "\\\\\\\\" : "\\\\");
+            out.Append(quote == '\\' ? std::string_view("\\\\\\\\") : std::string_view("\\\\"));
         } else {
-            out.push_back('\\');
-            out.push_back(c);
+            const char pair[2] = {'\\', c};
+            out.Append(pair, 2);
         }
     }
-    out.push_back(quote);
+    out.Push(quote);
     return true;
 }
 
@@ -199,10 +308,24 @@ bool AppendQuotedText(std::string& out, std::string_view text, char quote,
 bool LoadTableFile(const std::string& path, TClientDataSet& dataset) {
     FileBytes bytes;
     bytes.Load(path);
-    const TextLines lines(bytes.View());
-    if (lines.Count() < 4) return false;
+    std::string_view text = bytes.View();
+    // The text ends at its first NUL byte.
+    if (const void* nul = std::memchr(text.data(), '\0', text.size())) {
+        text = text.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - text.data()));
+    }
+    const char* const end = text.data() + text.size();
+    // The first four lines: fewer leave the dataset untouched.
+    const char* starts[4];
+    const char* p = text.data();
+    for (int n = 0; n < 4; ++n) {
+        if (p == end) return false;
+        starts[n] = p;
+        p = AfterLineBreak(FindLineBreak(p, end), end);
+    }
+    const std::string_view header(starts[2],
+                                  static_cast<size_t>(FindLineBreak(starts[2], end) - starts[2]));
     try {
-        ReadTable(lines, dataset);
+        ReadTable(header, starts[3], end, dataset);
         return true;
     } catch (...) {
         try {
@@ -215,9 +338,10 @@ bool LoadTableFile(const std::string& path, TClientDataSet& dataset) {
 
 bool SaveTableFile(const std::string& path, char quote, TDataSet& dataset) {
     try {
-        std::string text;
-        text.append("/* Quimbly Table Format 0.9 */\r\n");
-        text.append("quiTables[quiTables.length] = new Array(\r\n");
+        static constexpr std::string_view kOpening =
+            "/* Quimbly Table Format 0.9 */\r\nquiTables[quiTables.length] = new Array(\r\n";
+        TextBuffer text;
+        text.Append(kOpening);
 
         TFieldDefs& defs = dataset.FieldDefs();
         const int defCount = defs.Count();
@@ -225,58 +349,94 @@ bool SaveTableFile(const std::string& path, char quote, TDataSet& dataset) {
         for (int i = 0; i < defCount; ++i) {
             // Names are escaped as texts are, so that every name reads back.
             if (!AppendQuotedText(text, defs[i].Name(), quote, special)) return false;
-            text.push_back(',');
+            text.Push(',');
         }
-        text.append("\r\n");
+        text.Append("\r\n", 2);
 
+        // Moving to the first record ends an edit in progress; the records
+        // are then read by their place in the view, column by column of each.
         dataset.Open();
         dataset.First();
         TFields& fields = dataset.Fields();
-        std::vector<TField*> columns;
-        if (!dataset.Eof()) {
-            for (int i = 0; i < defCount; ++i) columns.push_back(&fields[i]);
+        const int recordCount = dataset.RecordCount();
+        std::vector<TFieldType> types;
+        if (recordCount > 0) {
+            for (int i = 0; i < defCount; ++i) types.push_back(fields[i].DataType());
         }
-        while (!dataset.Eof()) {
-            for (TField* field : columns) {
-                if (field->IsNull()) {
-                    text.append("null,");
+        // What is known to be needed: every value that is written takes at
+        // least two bytes with its comma, every record line its CR LF.
+        size_t written = 0;
+        for (const TFieldType type : types) {
+            switch (type) {
+                case ftString:
+                case ftSmallint:
+                case ftInteger:
+                case ftAutoInc:
+                case ftBoolean:
+                case ftFloat:
+                    ++written;
+                    break;
+                default:
+                    break;
+            }
+        }
+        text.Reserve((2 * written + 2) * static_cast<size_t>(recordCount) + 16);
+
+        for (int r = 0; r < recordCount; ++r) {
+            for (int i = 0; i < static_cast<int>(types.size()); ++i) {
+                if (dataset.ViewIsNull(r, i)) {
+                    text.Append("null,", 5);
                     continue;
                 }
-                switch (field->DataType()) {
-                    case ftString: {
-                        if (!AppendQuotedText(text, field->AsString(), quote, special))
+                switch (types[static_cast<size_t>(i)]) {
+                    case ftString:
+                        if (!AppendQuotedText(text, dataset.ViewText(r, i), quote, special))
                             return false;
-                        text.push_back(',');
+                        text.Push(',');
                         break;
-                    }
                     case ftSmallint:
                     case ftInteger:
-                    case ftAutoInc:
-                        AppendIntText(text, field->AsInteger());
-                        text.push_back(',');
+                    case ftAutoInc: {
+                        text.Reserve(24);
+                        char* w = text.Cursor();
+                        char* e = std::to_chars(w, w + 23, dataset.ViewInteger(r, i)).ptr;
+                        *e++ = ',';
+                        text.Advance(static_cast<size_t>(e - w));
                         break;
+                    }
                     case ftBoolean:
-                        text.append(field->AsBoolean() ? "true," : "false,");
+                        if (dataset.ViewBoolean(r, i)) {
+                            text.Append("true,", 5);
+                        } else {
+                            text.Append("false,", 6);
+                        }
                         break;
                     case ftFloat: {
-                        const double value = field->AsFloat();
+                        const double value = dataset.ViewFloat(r, i);
                         if (!std::isfinite(value)) return false;
-                        AppendFloatText(text, value, '.');
-                        text.push_back(',');
+                        text.Reserve(kMaxFloatTextLength + 1);
+                        char* w = text.Cursor();
+                        char* e = WriteFloatText(w, value, '.');
+                        *e++ = ',';
+                        text.Advance(static_cast<size_t>(e - w));
                         break;
                     }
                     default:
                         break;  // other data types write nothing, not even the comma
                 }
             }
-            text.append("\r\n");
-            dataset.Next();
+            text.Append("\r\n", 2);
         }
+        // Afterwards the dataset stands at its end, as a walk over it leaves it.
+        if (recordCount > 0) dataset.Last();
 
-        AppendIntText(text, fields.Count());
-        text.append(");\r\n");
+        char count[24];
+        text.Append(count,
+                    static_cast<size_t>(
+                        std::to_chars(count, count + sizeof count, fields.Count()).ptr - count));
+        text.Append(");\r\n", 4);
 
-        WriteFileAtomically(path, text);
+        WriteFileAtomically(path, text.View());
         return true;
     } catch (...) {
         return false;

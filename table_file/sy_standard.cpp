@@ -16,11 +16,6 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// Bytes that end a run of plain bytes outside a quoted text.
-bool IsOutsideSpecial(char c) {
-    return c == ' ' || c == '"' || c == '\'' || c == ',' || c == '\\';
-}
-
 }  // namespace
 
 bool IsNumberText(std::string_view text) {
@@ -43,112 +38,23 @@ bool IsNumberText(std::string_view text) {
     return i == n && i > bodyStart;
 }
 
-bool LineSplitter::EndUnquoted(const char* pending, const char* end) {
-    // Trim bytes 0x00 to 0x20 at both ends; the trimmed text becomes the pending text.
-    while (pending < end && static_cast<unsigned char>(*pending) <= 0x20) ++pending;
-    while (end > pending && static_cast<unsigned char>(end[-1]) <= 0x20) --end;
-    if (pending == end) return true;
-    const std::string_view text(pending, static_cast<size_t>(end - pending));
-    char kind;
-    if (IsDigit(text[0]) || text[0] == '-' || text[0] == '+' || text[0] == '.' || text.size() > 5 ||
-        text.size() < 4) {
-        // Not a keyword: the number test decides.
-        if (!IsNumberText(text)) return false;
-        kind = 'n';
-    } else if (text == "true" || text == "false") {
-        kind = 'b';
-    } else if (text == "null") {
-        kind = 'u';
-    } else if (IsNumberText(text)) {
-        kind = 'n';
-    } else {
-        return false;
-    }
-    AddToken(Token{pending, text.size(), text.size(), kind});
-    return true;
-}
-
 template <bool kKeepTexts>
 bool LineSplitter::SplitLine(std::string_view line) {
     tokens_.clear();
     tooMany_ = false;
     // What is kept of a line is never longer than the line, so the buffer
     // does not move while the line is split and the tokens may point into it.
-    if (capacity_ < line.size()) {
-        capacity_ = std::max(line.size(), capacity_ * 2);
-        buffer_.reset(new char[capacity_]);
-    }
-    const char* p = line.data();
-    const char* const end = p + line.size();
-    char* out = buffer_.get();
-    const char* pending = out;  // the pending text is [pending, out)
-
-    while (p < end) {
-        const char c = *p;
-        if (c == ' ') {
-            ++p;
-        } else if (c == ',') {
-            if (!EndUnquoted(pending, out)) return false;
-            pending = out;
-            ++p;
-        } else if (c == '\\') {
-            return false;
-        } else if (c == '"' || c == '\'') {
-            // A quoted text; what is pending becomes its beginning.
-            const char quote = c;
-            ++p;
-            size_t skipped = 0;  // bytes of the text not kept
-            bool closed = false;
-            while (p < end) {
-                const char* run = p;
-                while (p < end && *p != quote && *p != '\\') ++p;
-                const size_t runLength = static_cast<size_t>(p - run);
-                if (p < end && *p == quote && pending == out && skipped == 0) {
-                    // The whole text stands unescaped in the line.
-                    ++p;
-                    AddToken(Token{kKeepTexts ? run : nullptr, kKeepTexts ? runLength : 0,
-                                   runLength, 's'});
-                    closed = true;
-                    break;
-                }
-                if constexpr (kKeepTexts) {
-                    std::memcpy(out, run, runLength);
-                    out += runLength;
-                } else {
-                    skipped += runLength;
-                }
-                if (p == end) break;
-                if (*p == quote) {
-                    ++p;
-                    const size_t kept = static_cast<size_t>(out - pending);
-                    AddToken(Token{pending, kept, kept + skipped, 's'});
-                    pending = out;
-                    closed = true;
-                    break;
-                }
-                // A backslash: the escape covers exactly the next byte.
-                ++p;
-                if (p == end) break;
-                const char e = *p++;
-                const bool single = e == ' ' || e == '"' || e == '\'' || e == '\\';
-                if constexpr (kKeepTexts) {
-                    if (!single) *out++ = '\\';
-                    *out++ = e;
-                } else {
-                    skipped += single ? 1 : 2;
-                }
-            }
-            if (!closed) break;  // an unclosed quoted text is dropped at the end of the line
+    buffer_.Reserve(line.size() + 1);
+    auto add = [this](char kind, const char* data, size_t kept, size_t length) {
+        if (tokens_.size() < limit_) {
+            tokens_.push_back(Token{data, kept, length, kind});
         } else {
-            const char* run = p;
-            ++p;
-            while (p < end && !IsOutsideSpecial(*p)) ++p;
-            std::memcpy(out, run, static_cast<size_t>(p - run));
-            out += p - run;
+            tooMany_ = true;
         }
-    }
-    // Whatever is still pending at the end of the line is dropped unclassified.
-    return true;
+    };
+    bool ok = true;
+    ScanTokens<kKeepTexts, false, false>(line.data(), line.data() + line.size(), buffer_, add, ok);
+    return ok;
 }
 
 bool LineSplitter::Split(std::string_view line, size_t limit) {

@@ -10,6 +10,7 @@
 #include "platform/core/ansi.h"
 #include "platform/core/string_grid.h"
 #include "platform/core/string_list.h"
+#include "table_file/line_scanner.h"
 
 // Splits one line of a table file (without its line break) into typed tokens,
 // in the order in which they end: "s=" and a quoted text (quotes removed,
@@ -72,21 +73,11 @@ class LineSplitter {
     };
     template <bool kKeepTexts>
     bool SplitLine(std::string_view line);
-    void AddToken(const Token& token) {
-        if (tokens_.size() < limit_) {
-            tokens_.push_back(token);
-        } else {
-            tooMany_ = true;
-        }
-    }
-    // Classifies the pending text at a comma outside quotes; false on a bad token.
-    bool EndUnquoted(const char* pending, const char* end);
 
     std::vector<Token> tokens_;
     size_t limit_ = kNoLimit;
     bool tooMany_ = false;
-    std::unique_ptr<char[]> buffer_;
-    size_t capacity_ = 0;
+    ScanBuffer buffer_;
 };
 
 }  // namespace table_line

@@ -68,57 +68,85 @@ int SignificantDigits(double value, char (&digits)[17], int& exp10) {
 
 }  // namespace
 
-void AppendFloatText(std::string& out, double value, char decimalMark) {
+char* WriteFloatText(char* out, double value, char decimalMark) {
+    auto put = [&out](std::string_view text) {
+        std::memcpy(out, text.data(), text.size());
+        out += text.size();
+    };
     if (std::isnan(value)) {
-        out += "NAN";
-        return;
+        put("NAN");
+        return out;
     }
     if (std::isinf(value)) {
-        out += value < 0 ? "-INF" : "INF";
-        return;
+        put(value < 0 ? "-INF" : "INF");
+        return out;
     }
     if (value == 0) {  // negative zero too
-        out.push_back('0');
-        return;
+        *out++ = '0';
+        return out;
     }
     if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
-        AppendIntText(out, static_cast<int64_t>(value));
-        return;
+        return std::to_chars(out, out + kMaxFloatTextLength, static_cast<int64_t>(value)).ptr;
     }
     if (value < 0) {
-        out.push_back('-');
+        *out++ = '-';
         value = -value;
     }
 
     char digits[17];
     int exp10 = 0;
-    const int n = SignificantDigits(value, digits, exp10);
+    int n = 0;
+    if (value >= 1 && value < 1e15) {
+        // A value from 1 up with at most 15 significant digits: scaled to 15
+        // digits before the decimal mark it lands on a whole number. That
+        // number, within half a unit of the last place of the value, is then
+        // the nearest 15-digit number to it (no tie is that close), so its
+        // digits are the rounded ones, found without the general conversion.
+        static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        int whole = 1;  // digits before the mark
+        while (value >= kPowers[whole]) ++whole;
+        const double scaled = value * kPowers[15 - whole];
+        if (scaled == std::trunc(scaled) && scaled >= 1e14 && scaled < 1e15) {
+            const auto res =
+                std::to_chars(digits, digits + sizeof digits, static_cast<uint64_t>(scaled));
+            n = static_cast<int>(res.ptr - digits);  // 15
+            while (n > 1 && digits[n - 1] == '0') --n;
+            exp10 = whole - 1;
+        }
+    }
+    if (n == 0) n = SignificantDigits(value, digits, exp10);
     // value = 0.d1d2... x 10^e
     const int e = exp10 + 1;
 
     if (e >= -3 && e <= 15) {
         if (e <= 0) {
-            out.push_back('0');
-            out.push_back(decimalMark);
-            out.append(static_cast<size_t>(-e), '0');
-            out.append(digits, static_cast<size_t>(n));
+            *out++ = '0';
+            *out++ = decimalMark;
+            for (int i = 0; i < -e; ++i) *out++ = '0';
+            put(std::string_view(digits, static_cast<size_t>(n)));
         } else if (n <= e) {
-            out.append(digits, static_cast<size_t>(n));
-            out.append(static_cast<size_t>(e - n), '0');
+            put(std::string_view(digits, static_cast<size_t>(n)));
+            for (int i = n; i < e; ++i) *out++ = '0';
         } else {
-            out.append(digits, static_cast<size_t>(e));
-            out.push_back(decimalMark);
-            out.append(digits + e, static_cast<size_t>(n - e));
+            put(std::string_view(digits, static_cast<size_t>(e)));
+            *out++ = decimalMark;
+            put(std::string_view(digits + e, static_cast<size_t>(n - e)));
         }
-        return;
+        return out;
     }
-    out.push_back(digits[0]);
+    *out++ = digits[0];
     if (n > 1) {
-        out.push_back(decimalMark);
-        out.append(digits + 1, static_cast<size_t>(n - 1));
+        *out++ = decimalMark;
+        put(std::string_view(digits + 1, static_cast<size_t>(n - 1)));
     }
-    out.push_back('E');
-    AppendIntText(out, e - 1);
+    *out++ = 'E';
+    return std::to_chars(out, out + 8, e - 1).ptr;
+}
+
+void AppendFloatText(std::string& out, double value, char decimalMark) {
+    char text[kMaxFloatTextLength];
+    out.append(text, WriteFloatText(text, value, decimalMark));
 }
 
 AnsiString FloatToStr(double value, char decimalMark) {
@@ -212,6 +240,10 @@ bool OutOfRangeValue(std::string_view intDigits, std::string_view fracDigits,
 }  // namespace
 
 bool TryStrToFloat(std::string_view text, double& value, char decimalMark) {
+    return TryStrToFloat(text, value, decimalMark, decimalMark);
+}
+
+bool TryStrToFloat(std::string_view text, double& value, char decimalMark, char otherMark) {
     size_t b = 0;
     size_t e = text.size();
     while (b < e && text[b] == ' ') ++b;
@@ -229,7 +261,7 @@ bool TryStrToFloat(std::string_view text, double& value, char decimalMark) {
     const std::string_view intDigits = text.substr(intBegin, i - intBegin);
     bool hasMark = false;
     std::string_view fracDigits;
-    if (i < e && text[i] == decimalMark) {
+    if (i < e && (text[i] == decimalMark || text[i] == otherMark)) {
         hasMark = true;
         const size_t fracBegin = ++i;
         while (i < e && IsDigit(text[i])) ++i;
@@ -252,6 +284,20 @@ bool TryStrToFloat(std::string_view text, double& value, char decimalMark) {
 
     if (intDigits.empty() && fracDigits.empty()) {  // a lone decimal mark
         value = negative ? -0.0 : 0.0;
+        return true;
+    }
+    if (expDigits.empty() && intDigits.size() + fracDigits.size() <= 15) {
+        // At most 15 digits make a whole number below 2^53, which a double
+        // holds exactly, as it holds every power of ten up to 10^22; one
+        // division of the two is then the correctly rounded value, the same
+        // one that the general conversion below finds.
+        uint64_t whole = 0;
+        for (const char c : intDigits) whole = whole * 10 + static_cast<unsigned>(c - '0');
+        for (const char c : fracDigits) whole = whole * 10 + static_cast<unsigned>(c - '0');
+        static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        const double magnitude = static_cast<double>(whole) / kPowers[fracDigits.size()];
+        value = negative ? -magnitude : magnitude;
         return true;
     }
 

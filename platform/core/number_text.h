@@ -27,6 +27,11 @@ inline AnsiString FloatToStr(double value) {
 }
 // Appends the same text to out (no allocation beyond out's growth).
 void AppendFloatText(std::string& out, double value, char decimalMark);
+// The most bytes that the text of one number takes.
+inline constexpr size_t kMaxFloatTextLength = 32;
+// Writes the same text at out, which has room for kMaxFloatTextLength bytes;
+// returns the end of what was written.
+char* WriteFloatText(char* out, double value, char decimalMark);
 
 // The platform's text-to-number syntax: blanks (0x20) around; an optional sign;
 // digits with at most one decimal mark, at least one digit or the mark (a lone
@@ -37,6 +42,10 @@ void AppendFloatText(std::string& out, double value, char decimalMark);
 // the largest doubles): it gives the largest double with its sign. A value
 // nearer to zero than the smallest double gives zero.
 bool TryStrToFloat(std::string_view text, double& value, char decimalMark);
+// As above with two characters that both serve as the decimal mark (still at
+// most one mark in the text): what the text converts to once every
+// otherMark in it is replaced by decimalMark.
+bool TryStrToFloat(std::string_view text, double& value, char decimalMark, char otherMark);
 inline bool TryStrToFloat(std::string_view text, double& value) {
     return TryStrToFloat(text, value, FormatSettings.DecimalSeparator);
 }
