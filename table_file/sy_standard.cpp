@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/core/exceptions.h"
 #include "platform/core/number_text.h"
 
 namespace table_line {
@@ -86,6 +87,9 @@ bool SplitTableLine(const AnsiString& line, TStringList& tokens) {
 
 void GridInsertRow(TStringGrid& grid, int index) {
     const int rowCount = grid.RowCount();
+    // A row may go anywhere up to one past the last; anything else is refused
+    // before a row has moved.
+    CheckListIndex(index, rowCount + 1);
     grid.SetRowCount(rowCount + 1);
     // From the bottom up, so that no row is overwritten before it has moved.
     for (int r = rowCount; r >= index + 1; --r) grid.Rows(r).Assign(grid.Rows(r - 1));
