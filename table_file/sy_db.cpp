@@ -360,8 +360,38 @@ bool SaveTableFile(const std::string& path, char quote, TDataSet& dataset) {
         TFields& fields = dataset.Fields();
         const int recordCount = dataset.RecordCount();
         std::vector<TFieldType> types;
+        // Each column's values straight from its storage when it keeps them
+        // as the field's type reads them; otherwise through the view readers.
+        std::vector<TDataSet::TViewColumn> columns;
+        std::vector<char> direct;
         if (recordCount > 0) {
-            for (int i = 0; i < defCount; ++i) types.push_back(fields[i].DataType());
+            using TKind = TDataSet::TViewColumn::TKind;
+            for (int i = 0; i < defCount; ++i) {
+                const TFieldType type = fields[i].DataType();
+                types.push_back(type);
+                columns.push_back(dataset.ViewColumn(i));
+                const TKind kind = columns.back().kind;
+                bool same = false;
+                switch (type) {
+                    case ftString:
+                        same = kind == TKind::Text;
+                        break;
+                    case ftSmallint:
+                    case ftInteger:
+                    case ftAutoInc:
+                        same = kind == TKind::Integer;
+                        break;
+                    case ftBoolean:
+                        same = kind == TKind::Boolean;
+                        break;
+                    case ftFloat:
+                        same = kind == TKind::Float;
+                        break;
+                    default:
+                        break;
+                }
+                direct.push_back(same ? 1 : 0);
+            }
         }
         // What is known to be needed: every value that is written takes at
         // least two bytes with its comma, every record line its CR LF.
@@ -382,15 +412,19 @@ bool SaveTableFile(const std::string& path, char quote, TDataSet& dataset) {
         }
         text.Reserve((2 * written + 2) * static_cast<size_t>(recordCount) + 16);
 
+        const int columnCount = static_cast<int>(types.size());
         for (int r = 0; r < recordCount; ++r) {
-            for (int i = 0; i < static_cast<int>(types.size()); ++i) {
-                if (dataset.ViewIsNull(r, i)) {
+            for (int i = 0; i < columnCount; ++i) {
+                const TDataSet::TViewColumn& column = columns[static_cast<size_t>(i)];
+                const bool fast = direct[static_cast<size_t>(i)] != 0;
+                if (fast ? column.IsNull(r) : dataset.ViewIsNull(r, i)) {
                     text.Append("null,", 5);
                     continue;
                 }
                 switch (types[static_cast<size_t>(i)]) {
                     case ftString:
-                        if (!AppendQuotedText(text, dataset.ViewText(r, i), quote, special))
+                        if (!AppendQuotedText(text, fast ? column.Text(r) : dataset.ViewText(r, i),
+                                              quote, special))
                             return false;
                         text.Push(',');
                         break;
@@ -399,20 +433,23 @@ bool SaveTableFile(const std::string& path, char quote, TDataSet& dataset) {
                     case ftAutoInc: {
                         text.Reserve(24);
                         char* w = text.Cursor();
-                        char* e = std::to_chars(w, w + 23, dataset.ViewInteger(r, i)).ptr;
+                        char* e =
+                            std::to_chars(w, w + 23,
+                                          fast ? column.Integer(r) : dataset.ViewInteger(r, i))
+                                .ptr;
                         *e++ = ',';
                         text.Advance(static_cast<size_t>(e - w));
                         break;
                     }
                     case ftBoolean:
-                        if (dataset.ViewBoolean(r, i)) {
+                        if (fast ? column.Boolean(r) : dataset.ViewBoolean(r, i)) {
                             text.Append("true,", 5);
                         } else {
                             text.Append("false,", 6);
                         }
                         break;
                     case ftFloat: {
-                        const double value = dataset.ViewFloat(r, i);
+                        const double value = fast ? column.Float(r) : dataset.ViewFloat(r, i);
                         if (!std::isfinite(value)) return false;
                         text.Reserve(kMaxFloatTextLength + 1);
                         char* w = text.Cursor();

@@ -205,6 +205,53 @@ TEST(ViewValueTest, StoredValuesInViewOrder) {
     EXPECT_THROW(ds->ViewText(0, 0), EDatabaseError);
 }
 
+TEST(ViewValueTest, ColumnReadsAgreeWithTheViewReaders) {
+    using TKind = TClientDataSet::TViewColumn::TKind;
+    auto ds = MakeDataSet(kFields);
+    AppendRows(*ds, {{"b", "15", "Wahr", "3"},
+                     {"a", "~", "Falsch", "~"},
+                     {"c", "-2.5", "~", "7"},
+                     {"~", "0", "Wahr", "-9"}});
+    // A text edited to a longer one moves in its arena; in order and by an index.
+    ds->First();
+    ds->Edit();
+    ds->Fields()[0].SetAsString("bbbb");
+    ds->Post();
+    ds->AddIndex("ByCountDesc", "Count", {ixDescending});
+    for (const char* index : {"", "ByCountDesc"}) {
+        ds->SetIndexName(index);
+        SCOPED_TRACE(index);
+        const TKind kinds[] = {TKind::Text, TKind::Float, TKind::Boolean, TKind::Integer};
+        for (int j = 0; j < 4; ++j) {
+            const TClientDataSet::TViewColumn column = ds->ViewColumn(j);
+            ASSERT_EQ(column.kind, kinds[j]);
+            for (int k = 0; k < ds->RecordCount(); ++k) {
+                SCOPED_TRACE(k * 10 + j);
+                ASSERT_EQ(column.IsNull(k), ds->ViewIsNull(k, j));
+                if (column.IsNull(k)) continue;
+                switch (column.kind) {
+                    case TKind::Text:
+                        EXPECT_EQ(column.Text(k), ds->ViewText(k, j));
+                        break;
+                    case TKind::Float:
+                        EXPECT_EQ(column.Float(k), ds->ViewFloat(k, j));
+                        break;
+                    case TKind::Boolean:
+                        EXPECT_EQ(column.Boolean(k), ds->ViewBoolean(k, j));
+                        break;
+                    case TKind::Integer:
+                        EXPECT_EQ(column.Integer(k), ds->ViewInteger(k, j));
+                        break;
+                }
+            }
+        }
+    }
+    EXPECT_THROW(ds->ViewColumn(4), EListError);
+    EXPECT_THROW(ds->ViewColumn(-1), EListError);
+    ds->Close();
+    EXPECT_THROW(ds->ViewColumn(0), EDatabaseError);
+}
+
 TEST(EditBufferTest, UnwrittenColumnsReadAndKeepTheStoredValues) {
     auto ds = MakeDataSet(kFields);
     AppendRows(*ds, {{"a", "1", "Wahr", "3"}, {"b", "~", "Falsch", "4"}});
