@@ -150,8 +150,11 @@ void ReadTable(std::string_view header, const char* records, const char* end,
     // Load pass: one record per record line, straight into the storage.
     TBulkLoader loader(dataset, recordCount);
     std::vector<TFieldType> types(columnCount);
+    // Columns that keep values of their field's type take them unchecked.
+    std::vector<char> keeps(columnCount);
     for (size_t j = 0; j < columnCount; ++j) {
         types[j] = dataset.Fields()[static_cast<int>(j)].DataType();
+        keeps[j] = loader.Keeps(static_cast<int>(j), types[j]) ? 1 : 0;
         if (types[j] == ftString) loader.ReserveText(static_cast<int>(j), guesses[j].textBytes);
     }
     size_t column = 0;
@@ -162,17 +165,29 @@ void ReadTable(std::string_view header, const char* records, const char* end,
         if (value == "null") return;  // quoted or not; the record starts all null
         switch (types[j]) {
             case ftString:
-                loader.SetText(j, value);
+                if (keeps[static_cast<size_t>(j)]) {
+                    loader.PutText(j, value);
+                } else {
+                    loader.SetText(j, value);
+                }
                 break;
             case ftBoolean:
-                loader.SetBoolean(j, value == "true");
+                if (keeps[static_cast<size_t>(j)]) {
+                    loader.PutBoolean(j, value == "true");
+                } else {
+                    loader.SetBoolean(j, value == "true");
+                }
                 break;
             case ftFloat: {
                 // The file's "." is the decimal mark whatever the locale; a
                 // text holding "," converts as well.
                 double number = 0;
                 if (!TryStrToFloat(value, number, '.', ',')) throw LoadFailure{};
-                loader.SetFloat(j, number);
+                if (keeps[static_cast<size_t>(j)]) {
+                    loader.PutFloat(j, number);
+                } else {
+                    loader.SetFloat(j, number);
+                }
                 break;
             }
             default:

@@ -477,6 +477,16 @@ class TBulkLoader {
     void SetBoolean(int fieldIndex, bool value);
     void SetInteger(int fieldIndex, int64_t value);
 
+    // The setters without their checks, for a reader that stores value after
+    // value: it has added a record, keeps fieldIndex in range and has asked
+    // Keeps that the column holds values of that kind (a text column for
+    // PutText, a float column for PutFloat, a truth value column for
+    // PutBoolean). They store what the setters above store for such a column.
+    bool Keeps(int fieldIndex, TFieldType type) const;  // false for an index out of range
+    void PutText(int fieldIndex, std::string_view text);
+    void PutFloat(int fieldIndex, double value);
+    void PutBoolean(int fieldIndex, bool value);
+
     // Places the cursor, brings a selected index up to date and sends the
     // one DataSetChange. Once only; later calls do nothing.
     void Finish();

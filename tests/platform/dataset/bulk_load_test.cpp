@@ -166,6 +166,35 @@ TEST(BulkLoaderTest, RefusalsAndUnfinishedLoads) {
     EXPECT_THROW(TBulkLoader loader(*ds), EDatabaseError);
 }
 
+TEST(BulkLoaderTest, UncheckedSettersStoreWhatTheSettersStore) {
+    auto checked = MakeDataSet(kFields);
+    auto unchecked = MakeDataSet(kFields);
+    {
+        TBulkLoader a(*checked, 3);
+        TBulkLoader b(*unchecked, 3);
+        EXPECT_TRUE(b.Keeps(0, ftString));
+        EXPECT_TRUE(b.Keeps(1, ftFloat));
+        EXPECT_TRUE(b.Keeps(2, ftBoolean));
+        EXPECT_FALSE(b.Keeps(0, ftFloat));
+        EXPECT_FALSE(b.Keeps(3, ftFloat));  // an integer column
+        EXPECT_FALSE(b.Keeps(4, ftString));
+        EXPECT_FALSE(b.Keeps(-1, ftString));
+        // Texts longer than the field are cut, an emptied text stays a text.
+        const char* texts[] = {"far too long", "", "abc"};
+        for (int r = 0; r < 3; ++r) {
+            a.AddRecord();
+            b.AddRecord();
+            a.SetText(0, texts[r]);
+            b.PutText(0, texts[r]);
+            a.SetFloat(1, r - 0.5);
+            b.PutFloat(1, r - 0.5);
+            a.SetBoolean(2, r == 1);
+            b.PutBoolean(2, r == 1);
+        }
+    }
+    EXPECT_EQ(Snapshot(*unchecked), Snapshot(*checked));
+}
+
 TEST(ViewValueTest, StoredValuesInViewOrder) {
     auto ds = MakeDataSet(kFields);
     AppendRows(*ds, {{"b", "15", "Wahr", "3"}, {"a", "~", "Falsch", "~"}, {"c", "-2", "~", "7"}});
