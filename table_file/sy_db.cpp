@@ -279,6 +279,11 @@ class TextBuffer {
     size_t capacity_ = 0;
 };
 
+// Texts up to this length are escaped straight into room reserved for
+// their worst case; longer ones run by run, so that a save never asks for
+// room that it does not use.
+constexpr size_t kDirectEscapeLimit = 4096;
+
 // Appends a text value between quote characters: every backslash doubled,
 // then a backslash put before every quote character. False (with out partly
 // written) when the text holds a line break.
@@ -296,6 +301,34 @@ bool AppendQuotedText(TextBuffer& out, std::string_view text, char quote,
         if (!text.empty()) std::memcpy(w, text.data(), text.size());
         w[text.size()] = quote;
         out.Advance(text.size() + 2);
+        return true;
+    }
+    if (text.size() <= kDirectEscapeLimit) {
+        // Room for the worst case (every byte escaped to four), then the
+        // bytes written one by one: the runs between escapes are short.
+        out.Reserve(4 * text.size() + 2);
+        char* const start = out.Cursor();
+        char* w = start;
+        *w++ = quote;
+        const size_t head = static_cast<size_t>(first - p);
+        if (head != 0) std::memcpy(w, p, head);
+        w += head;
+        for (p = first; p < end; ++p) {
+            const char c = *p;
+            if (!special(c)) {
+                *w++ = c;
+            } else if (c == '\r' || c == '\n') {
+                return false;
+            } else if (c == '\\') {
+                const int n = quote == '\\' ? 4 : 2;
+                for (int k = 0; k < n; ++k) *w++ = '\\';
+            } else {
+                *w++ = '\\';
+                *w++ = c;
+            }
+        }
+        *w++ = quote;
+        out.Advance(static_cast<size_t>(w - start));
         return true;
     }
     out.Push(quote);
