@@ -150,8 +150,11 @@ void ReadTable(std::string_view header, const char* records, const char* end,
     // Load pass: one record per record line, straight into the storage.
     TBulkLoader loader(dataset, recordCount);
     std::vector<TFieldType> types(columnCount);
+    // Columns that keep values of their field's type take them unchecked.
+    std::vector<char> keeps(columnCount);
     for (size_t j = 0; j < columnCount; ++j) {
         types[j] = dataset.Fields()[static_cast<int>(j)].DataType();
+        keeps[j] = loader.Keeps(static_cast<int>(j), types[j]) ? 1 : 0;
         if (types[j] == ftString) loader.ReserveText(static_cast<int>(j), guesses[j].textBytes);
     }
     size_t column = 0;
@@ -162,17 +165,29 @@ void ReadTable(std::string_view header, const char* records, const char* end,
         if (value == "null") return;  // quoted or not; the record starts all null
         switch (types[j]) {
             case ftString:
-                loader.SetText(j, value);
+                if (keeps[static_cast<size_t>(j)]) {
+                    loader.PutText(j, value);
+                } else {
+                    loader.SetText(j, value);
+                }
                 break;
             case ftBoolean:
-                loader.SetBoolean(j, value == "true");
+                if (keeps[static_cast<size_t>(j)]) {
+                    loader.PutBoolean(j, value == "true");
+                } else {
+                    loader.SetBoolean(j, value == "true");
+                }
                 break;
             case ftFloat: {
                 // The file's "." is the decimal mark whatever the locale; a
                 // text holding "," converts as well.
                 double number = 0;
                 if (!TryStrToFloat(value, number, '.', ',')) throw LoadFailure{};
-                loader.SetFloat(j, number);
+                if (keeps[static_cast<size_t>(j)]) {
+                    loader.PutFloat(j, number);
+                } else {
+                    loader.SetFloat(j, number);
+                }
                 break;
             }
             default:
@@ -264,6 +279,11 @@ class TextBuffer {
     size_t capacity_ = 0;
 };
 
+// Texts up to this length are escaped straight into room reserved for
+// their worst case; longer ones run by run, so that a save never asks for
+// room that it does not use.
+constexpr size_t kDirectEscapeLimit = 4096;
+
 // Appends a text value between quote characters: every backslash doubled,
 // then a backslash put before every quote character. False (with out partly
 // written) when the text holds a line break.
@@ -281,6 +301,34 @@ bool AppendQuotedText(TextBuffer& out, std::string_view text, char quote,
         if (!text.empty()) std::memcpy(w, text.data(), text.size());
         w[text.size()] = quote;
         out.Advance(text.size() + 2);
+        return true;
+    }
+    if (text.size() <= kDirectEscapeLimit) {
+        // Room for the worst case (every byte escaped to four), then the
+        // bytes written one by one: the runs between escapes are short.
+        out.Reserve(4 * text.size() + 2);
+        char* const start = out.Cursor();
+        char* w = start;
+        *w++ = quote;
+        const size_t head = static_cast<size_t>(first - p);
+        if (head != 0) std::memcpy(w, p, head);
+        w += head;
+        for (p = first; p < end; ++p) {
+            const char c = *p;
+            if (!special(c)) {
+                *w++ = c;
+            } else if (c == '\r' || c == '\n') {
+                return false;
+            } else if (c == '\\') {
+                const int n = quote == '\\' ? 4 : 2;
+                for (int k = 0; k < n; ++k) *w++ = '\\';
+            } else {
+                *w++ = '\\';
+                *w++ = c;
+            }
+        }
+        *w++ = quote;
+        out.Advance(static_cast<size_t>(w - start));
         return true;
     }
     out.Push(quote);
@@ -360,8 +408,38 @@ bool SaveTableFile(const std::string& path, char quote, TDataSet& dataset) {
         TFields& fields = dataset.Fields();
         const int recordCount = dataset.RecordCount();
         std::vector<TFieldType> types;
+        // Each column's values straight from its storage when it keeps them
+        // as the field's type reads them; otherwise through the view readers.
+        std::vector<TDataSet::TViewColumn> columns;
+        std::vector<char> direct;
         if (recordCount > 0) {
-            for (int i = 0; i < defCount; ++i) types.push_back(fields[i].DataType());
+            using TKind = TDataSet::TViewColumn::TKind;
+            for (int i = 0; i < defCount; ++i) {
+                const TFieldType type = fields[i].DataType();
+                types.push_back(type);
+                columns.push_back(dataset.ViewColumn(i));
+                const TKind kind = columns.back().kind;
+                bool same = false;
+                switch (type) {
+                    case ftString:
+                        same = kind == TKind::Text;
+                        break;
+                    case ftSmallint:
+                    case ftInteger:
+                    case ftAutoInc:
+                        same = kind == TKind::Integer;
+                        break;
+                    case ftBoolean:
+                        same = kind == TKind::Boolean;
+                        break;
+                    case ftFloat:
+                        same = kind == TKind::Float;
+                        break;
+                    default:
+                        break;
+                }
+                direct.push_back(same ? 1 : 0);
+            }
         }
         // What is known to be needed: every value that is written takes at
         // least two bytes with its comma, every record line its CR LF.
@@ -382,15 +460,19 @@ bool SaveTableFile(const std::string& path, char quote, TDataSet& dataset) {
         }
         text.Reserve((2 * written + 2) * static_cast<size_t>(recordCount) + 16);
 
+        const int columnCount = static_cast<int>(types.size());
         for (int r = 0; r < recordCount; ++r) {
-            for (int i = 0; i < static_cast<int>(types.size()); ++i) {
-                if (dataset.ViewIsNull(r, i)) {
+            for (int i = 0; i < columnCount; ++i) {
+                const TDataSet::TViewColumn& column = columns[static_cast<size_t>(i)];
+                const bool fast = direct[static_cast<size_t>(i)] != 0;
+                if (fast ? column.IsNull(r) : dataset.ViewIsNull(r, i)) {
                     text.Append("null,", 5);
                     continue;
                 }
                 switch (types[static_cast<size_t>(i)]) {
                     case ftString:
-                        if (!AppendQuotedText(text, dataset.ViewText(r, i), quote, special))
+                        if (!AppendQuotedText(text, fast ? column.Text(r) : dataset.ViewText(r, i),
+                                              quote, special))
                             return false;
                         text.Push(',');
                         break;
@@ -399,20 +481,23 @@ bool SaveTableFile(const std::string& path, char quote, TDataSet& dataset) {
                     case ftAutoInc: {
                         text.Reserve(24);
                         char* w = text.Cursor();
-                        char* e = std::to_chars(w, w + 23, dataset.ViewInteger(r, i)).ptr;
+                        char* e =
+                            std::to_chars(w, w + 23,
+                                          fast ? column.Integer(r) : dataset.ViewInteger(r, i))
+                                .ptr;
                         *e++ = ',';
                         text.Advance(static_cast<size_t>(e - w));
                         break;
                     }
                     case ftBoolean:
-                        if (dataset.ViewBoolean(r, i)) {
+                        if (fast ? column.Boolean(r) : dataset.ViewBoolean(r, i)) {
                             text.Append("true,", 5);
                         } else {
                             text.Append("false,", 6);
                         }
                         break;
                     case ftFloat: {
-                        const double value = dataset.ViewFloat(r, i);
+                        const double value = fast ? column.Float(r) : dataset.ViewFloat(r, i);
                         if (!std::isfinite(value)) return false;
                         text.Reserve(kMaxFloatTextLength + 1);
                         char* w = text.Cursor();

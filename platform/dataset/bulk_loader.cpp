@@ -133,6 +133,33 @@ void TBulkLoader::SetInteger(int fieldIndex, int64_t value) {
     col.ints[last_] = value;
 }
 
+bool TBulkLoader::Keeps(int fieldIndex, TFieldType type) const {
+    const Storage& impl = *dataSet_.impl_;
+    if (fieldIndex < 0 || fieldIndex >= static_cast<int>(impl.columns.size())) return false;
+    Kind kind;
+    return KindOf(type, kind) && impl.columns[fieldIndex].kind == kind;
+}
+
+void TBulkLoader::PutText(int fieldIndex, std::string_view text) {
+    Storage& impl = *dataSet_.impl_;
+    dataset_detail::Column& col = impl.columns[fieldIndex];
+    const size_t size = static_cast<size_t>(std::max(impl.schema[fieldIndex].size, 0));
+    col.nulls[last_] = 0;
+    col.StoreText(last_, text.substr(0, size));
+}
+
+void TBulkLoader::PutFloat(int fieldIndex, double value) {
+    dataset_detail::Column& col = dataSet_.impl_->columns[fieldIndex];
+    col.nulls[last_] = 0;
+    col.floats[last_] = value;
+}
+
+void TBulkLoader::PutBoolean(int fieldIndex, bool value) {
+    dataset_detail::Column& col = dataSet_.impl_->columns[fieldIndex];
+    col.nulls[last_] = 0;
+    col.bools[last_] = value ? 1 : 0;
+}
+
 void TBulkLoader::Finish() {
     if (finished_) return;
     finished_ = true;

@@ -537,3 +537,34 @@ bool TClientDataSet::ViewBoolean(int viewPos, int fieldIndex) const {
     return ReadBoolean(StoredValue(*impl_, viewPos, fieldIndex), impl_->schema[fieldIndex].kind,
                        impl_->schema[fieldIndex].name);
 }
+
+TClientDataSet::TViewColumn TClientDataSet::ViewColumn(int fieldIndex) const {
+    CheckActive();
+    const Storage& impl = *impl_;
+    CheckListIndex(fieldIndex, static_cast<int>(impl.columns.size()));
+    const dataset_detail::Column& col = impl.columns[fieldIndex];
+    TViewColumn v{};
+    switch (col.kind) {
+        case Kind::Int:
+            v.kind = TViewColumn::TKind::Integer;
+            break;
+        case Kind::Float:
+            v.kind = TViewColumn::TKind::Float;
+            break;
+        case Kind::Bool:
+            v.kind = TViewColumn::TKind::Boolean;
+            break;
+        case Kind::Text:
+            v.kind = TViewColumn::TKind::Text;
+            break;
+    }
+    v.records = impl.View().data();
+    v.nulls = col.nulls.data();
+    v.integers = col.ints.data();
+    v.floats = col.floats.data();
+    v.booleans = col.bools.data();
+    v.texts = col.arena.data();
+    v.offsets = col.offsets.data();
+    v.lengths = col.lengths.data();
+    return v;
+}

@@ -349,6 +349,35 @@ class TClientDataSet {
     int64_t ViewInteger(int viewPos, int fieldIndex) const;
     bool ViewBoolean(int viewPos, int fieldIndex) const;
 
+    // The stored values of one column by view position, read without a call
+    // per value: what the View readers above give for a column whose kind
+    // matches the read (IsNull, and Text, Float, Integer or Boolean of a
+    // column kept as texts, floats, integers or truth values). Checked once
+    // when taken (the closed-dataset error, EListError for the field index);
+    // the positions are not checked. Valid until the dataset changes.
+    struct TViewColumn {
+        enum class TKind : uint8_t { Integer, Float, Boolean, Text };
+        TKind kind;
+        const int32_t* records;  // record number by view position
+        const uint8_t* nulls;
+        const int64_t* integers;
+        const double* floats;
+        const uint8_t* booleans;
+        const char* texts;
+        const uint64_t* offsets;
+        const uint32_t* lengths;
+
+        bool IsNull(int viewPos) const { return nulls[records[viewPos]] != 0; }
+        std::string_view Text(int viewPos) const {
+            const int32_t r = records[viewPos];
+            return std::string_view(texts + offsets[r], lengths[r]);
+        }
+        double Float(int viewPos) const { return floats[records[viewPos]]; }
+        int64_t Integer(int viewPos) const { return integers[records[viewPos]]; }
+        bool Boolean(int viewPos) const { return booleans[records[viewPos]] != 0; }
+    };
+    TViewColumn ViewColumn(int fieldIndex) const;
+
     // Change notifications for data-aware controls: the listener is told
     // until the returned subscription goes (see platform/core/subscription.h).
     using Listener = std::function<void(TDataEvent)>;
@@ -447,6 +476,16 @@ class TBulkLoader {
     void SetFloat(int fieldIndex, double value);
     void SetBoolean(int fieldIndex, bool value);
     void SetInteger(int fieldIndex, int64_t value);
+
+    // The setters without their checks, for a reader that stores value after
+    // value: it has added a record, keeps fieldIndex in range and has asked
+    // Keeps that the column holds values of that kind (a text column for
+    // PutText, a float column for PutFloat, a truth value column for
+    // PutBoolean). They store what the setters above store for such a column.
+    bool Keeps(int fieldIndex, TFieldType type) const;  // false for an index out of range
+    void PutText(int fieldIndex, std::string_view text);
+    void PutFloat(int fieldIndex, double value);
+    void PutBoolean(int fieldIndex, bool value);
 
     // Places the cursor, brings a selected index up to date and sends the
     // one DataSetChange. Once only; later calls do nothing.

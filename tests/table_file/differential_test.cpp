@@ -488,3 +488,53 @@ TEST(DifferentialTest, WriterAgreesWithTheReferenceByteForByte) {
 }
 
 }  // namespace
+
+namespace {
+
+// Texts about as long as the writer escapes in one piece, on either side of
+// that length, with escapes near their ends.
+TEST(DifferentialTest, WriterAgreesOnLongTextsWithEscapes) {
+    ScratchDir dir;
+    const std::string expectedPath = dir.File("expected.qmt");
+    const std::string actualPath = dir.File("actual.qmt");
+    for (const char quote : {'"', '\'', '\\'}) {
+        for (const size_t length : {size_t{4095}, size_t{4096}, size_t{4097}, size_t{9000}}) {
+            SCOPED_TRACE(std::string(1, quote) + std::to_string(length));
+            std::string text(length, 'x');
+            for (size_t k = 0; k < length; k += 7) text[k] = "\\\"' "[k % 4];
+            text[length - 1] = '\\';
+            auto fill = [&](TClientDataSet& ds) {
+                TFieldDef& def = ds.FieldDefs().AddFieldDef();
+                def.SetName("t");
+                def.SetDataType(ftString);
+                def.SetSize(10000);
+                ds.CreateDataSet();
+                for (const std::string& value : {text, std::string("a\\\"b"), text + "\n"}) {
+                    ds.Append();
+                    ds.Fields()[0].SetAsString(value);
+                    ds.Post();
+                }
+            };
+            for (const bool withBreak : {false, true}) {
+                TClientDataSet expectedDs;
+                TClientDataSet actualDs;
+                fill(expectedDs);
+                fill(actualDs);
+                if (!withBreak) {
+                    expectedDs.Last();
+                    expectedDs.Delete();
+                    actualDs.Last();
+                    actualDs.Delete();
+                }
+                std::remove(expectedPath.c_str());
+                std::remove(actualPath.c_str());
+                const bool expectedOk = reference::SaveTableFile(expectedPath, quote, expectedDs);
+                ASSERT_EQ(expectedOk, !withBreak);
+                ASSERT_EQ(SaveTableFile(actualPath, quote, actualDs), expectedOk);
+                ASSERT_EQ(ReadBytes(expectedPath), ReadBytes(actualPath));
+            }
+        }
+    }
+}
+
+}  // namespace

@@ -166,6 +166,35 @@ TEST(BulkLoaderTest, RefusalsAndUnfinishedLoads) {
     EXPECT_THROW(TBulkLoader loader(*ds), EDatabaseError);
 }
 
+TEST(BulkLoaderTest, UncheckedSettersStoreWhatTheSettersStore) {
+    auto checked = MakeDataSet(kFields);
+    auto unchecked = MakeDataSet(kFields);
+    {
+        TBulkLoader a(*checked, 3);
+        TBulkLoader b(*unchecked, 3);
+        EXPECT_TRUE(b.Keeps(0, ftString));
+        EXPECT_TRUE(b.Keeps(1, ftFloat));
+        EXPECT_TRUE(b.Keeps(2, ftBoolean));
+        EXPECT_FALSE(b.Keeps(0, ftFloat));
+        EXPECT_FALSE(b.Keeps(3, ftFloat));  // an integer column
+        EXPECT_FALSE(b.Keeps(4, ftString));
+        EXPECT_FALSE(b.Keeps(-1, ftString));
+        // Texts longer than the field are cut, an emptied text stays a text.
+        const char* texts[] = {"far too long", "", "abc"};
+        for (int r = 0; r < 3; ++r) {
+            a.AddRecord();
+            b.AddRecord();
+            a.SetText(0, texts[r]);
+            b.PutText(0, texts[r]);
+            a.SetFloat(1, r - 0.5);
+            b.PutFloat(1, r - 0.5);
+            a.SetBoolean(2, r == 1);
+            b.PutBoolean(2, r == 1);
+        }
+    }
+    EXPECT_EQ(Snapshot(*unchecked), Snapshot(*checked));
+}
+
 TEST(ViewValueTest, StoredValuesInViewOrder) {
     auto ds = MakeDataSet(kFields);
     AppendRows(*ds, {{"b", "15", "Wahr", "3"}, {"a", "~", "Falsch", "~"}, {"c", "-2", "~", "7"}});
@@ -203,6 +232,53 @@ TEST(ViewValueTest, StoredValuesInViewOrder) {
     ds->Cancel();
     ds->Close();
     EXPECT_THROW(ds->ViewText(0, 0), EDatabaseError);
+}
+
+TEST(ViewValueTest, ColumnReadsAgreeWithTheViewReaders) {
+    using TKind = TClientDataSet::TViewColumn::TKind;
+    auto ds = MakeDataSet(kFields);
+    AppendRows(*ds, {{"b", "15", "Wahr", "3"},
+                     {"a", "~", "Falsch", "~"},
+                     {"c", "-2.5", "~", "7"},
+                     {"~", "0", "Wahr", "-9"}});
+    // A text edited to a longer one moves in its arena; in order and by an index.
+    ds->First();
+    ds->Edit();
+    ds->Fields()[0].SetAsString("bbbb");
+    ds->Post();
+    ds->AddIndex("ByCountDesc", "Count", {ixDescending});
+    for (const char* index : {"", "ByCountDesc"}) {
+        ds->SetIndexName(index);
+        SCOPED_TRACE(index);
+        const TKind kinds[] = {TKind::Text, TKind::Float, TKind::Boolean, TKind::Integer};
+        for (int j = 0; j < 4; ++j) {
+            const TClientDataSet::TViewColumn column = ds->ViewColumn(j);
+            ASSERT_EQ(column.kind, kinds[j]);
+            for (int k = 0; k < ds->RecordCount(); ++k) {
+                SCOPED_TRACE(k * 10 + j);
+                ASSERT_EQ(column.IsNull(k), ds->ViewIsNull(k, j));
+                if (column.IsNull(k)) continue;
+                switch (column.kind) {
+                    case TKind::Text:
+                        EXPECT_EQ(column.Text(k), ds->ViewText(k, j));
+                        break;
+                    case TKind::Float:
+                        EXPECT_EQ(column.Float(k), ds->ViewFloat(k, j));
+                        break;
+                    case TKind::Boolean:
+                        EXPECT_EQ(column.Boolean(k), ds->ViewBoolean(k, j));
+                        break;
+                    case TKind::Integer:
+                        EXPECT_EQ(column.Integer(k), ds->ViewInteger(k, j));
+                        break;
+                }
+            }
+        }
+    }
+    EXPECT_THROW(ds->ViewColumn(4), EListError);
+    EXPECT_THROW(ds->ViewColumn(-1), EListError);
+    ds->Close();
+    EXPECT_THROW(ds->ViewColumn(0), EDatabaseError);
 }
 
 TEST(EditBufferTest, UnwrittenColumnsReadAndKeepTheStoredValues) {
