@@ -141,6 +141,15 @@ const char* ScanTokens(const char* p, const char* const end, ScanBuffer& buffer,
         if constexpr (kReuse) out = base;
         pending = out;
     };
+    // An unquoted token ends at its comma: classified, handed on unless it is
+    // empty; false when it is no token at all.
+    auto endUnquoted = [&](const char* b, const char* e) {
+        const char kind = ClassifyUnquoted<kCheck>(b, e);
+        if (kind == 0) return false;
+        if (kind != ' ') sink(kind, b, static_cast<size_t>(e - b), static_cast<size_t>(e - b));
+        tokenDone();
+        return true;
+    };
 
     ok = true;
     while (p < end) {
@@ -148,17 +157,10 @@ const char* ScanTokens(const char* p, const char* const end, ScanBuffer& buffer,
         if (c == ' ') {
             ++p;
         } else if (c == ',') {
-            const char* b = pending;
-            const char* e = out;
-            const char kind = ClassifyUnquoted<kCheck>(b, e);
-            if (kind == 0) {
+            if (!endUnquoted(pending, out)) {
                 ok = false;
                 return p;
             }
-            if (kind != ' ') {
-                sink(kind, b, static_cast<size_t>(e - b), static_cast<size_t>(e - b));
-            }
-            tokenDone();
             ++p;
         } else if (c == '\\') {
             ok = false;
@@ -222,17 +224,10 @@ const char* ScanTokens(const char* p, const char* const end, ScanBuffer& buffer,
             while (p < end && !(ClassOf(*p) & kPlainStop)) ++p;
             if (pending == out && p < end && *p == ',') {
                 // A token that stands whole in the line: classified where it stands.
-                const char* b = run;
-                const char* e = p;
-                const char kind = ClassifyUnquoted<kCheck>(b, e);
-                if (kind == 0) {
+                if (!endUnquoted(run, p)) {
                     ok = false;
                     return p;
                 }
-                if (kind != ' ') {
-                    sink(kind, b, static_cast<size_t>(e - b), static_cast<size_t>(e - b));
-                }
-                tokenDone();
                 ++p;
                 continue;
             }
