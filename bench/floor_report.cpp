@@ -36,6 +36,9 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using bench_table::FileSize;
+using bench_table::ReadAndCountLines;
+using bench_table::StatusKb;
 
 int gRecords = 1000000;
 
@@ -59,20 +62,13 @@ double Best(
 // Defines the seven columns and appends records rows the way an editor user's
 // table grows: Append, the values, Post.
 void FillTable(TClientDataSet& ds, int records) {
-    const struct {
-        const char* name;
-        TFieldType type;
-        int size;
-    } cols[] = {{"Title", ftString, 40}, {"City", ftString, 20}, {"Count", ftFloat, 0},
-                {"Price", ftFloat, 0},   {"Paid", ftBoolean, 0}, {"Rare", ftFloat, 0},
-                {"Note", ftString, 20}};
-    for (const auto& c : cols) {
-        TFieldDef& d = ds.FieldDefs().AddFieldDef();
-        d.SetName(c.name);
-        d.SetDataType(c.type);
-        if (c.size) d.SetSize(c.size);
-    }
-    ds.CreateDataSet();
+    bench_table::CreateColumns(ds, {{"Title", ftString, 40},
+                                    {"City", ftString, 20},
+                                    {"Count", ftFloat, 0},
+                                    {"Price", ftFloat, 0},
+                                    {"Paid", ftBoolean, 0},
+                                    {"Rare", ftFloat, 0},
+                                    {"Note", ftString, 20}});
     const char* cities[] = {"M\xfcnchen", "K\xf6ln", "D\xfcsseldorf", "G\xf6ttingen",
                             "N\xfcrnberg"};
     std::string title;
@@ -91,42 +87,6 @@ void FillTable(TClientDataSet& ds, int records) {
         if (r % 7 == 0) f[6].SetAsString("\xc4nderung");
         ds.Post();
     }
-}
-
-size_t FileSize(const std::string& path) {
-    return std::filesystem::file_size(path);
-}
-
-// The floor: the file read in 1 MB reads, its lines counted with memchr.
-size_t ReadAndCountLines(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0) std::abort();
-    constexpr size_t kChunk = 1 << 20;
-    std::unique_ptr<char[]> buf(new char[kChunk]);
-    size_t lines = 0;
-    for (;;) {
-        const ssize_t n = ::read(fd, buf.get(), kChunk);
-        if (n <= 0) break;
-        const char* p = buf.get();
-        const char* const end = p + n;
-        while ((p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p))))) {
-            ++lines;
-            ++p;
-        }
-    }
-    ::close(fd);
-    return lines;
-}
-
-// A field of /proc/self/status in kB.
-long StatusKb(const char* field) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    const size_t n = std::strlen(field);
-    while (std::getline(in, line)) {
-        if (line.compare(0, n, field) == 0) return std::atol(line.c_str() + n + 1);
-    }
-    return -1;
 }
 
 // In the child: loads path and prints the peak memory growth as a multiple of

@@ -30,8 +30,11 @@ namespace {
 using bench_table::BenchDir;
 using bench_table::RemoveBenchDir;
 
+using bench_table::FileSize;
 using bench_table::FillTable;
 using bench_table::kRecords;
+using bench_table::ReadAndCountLines;
+using bench_table::StatusKb;
 
 std::string SourcePath() {
     return BenchDir() + "/big.qmt";
@@ -46,26 +49,6 @@ const std::string& SourceFile() {
         return SourcePath();
     }();
     return path;
-}
-
-size_t FileSize(const std::string& path) {
-    return std::filesystem::file_size(path);
-}
-
-// The floor: read the whole file and count its lines.
-size_t ReadAndCountLines(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0) std::abort();
-    const size_t size = FileSize(path);
-    std::unique_ptr<char[]> buf(new char[size]);
-    size_t got = 0;
-    while (got < size) {
-        const ssize_t n = ::read(fd, buf.get() + got, size - got);
-        if (n <= 0) break;
-        got += static_cast<size_t>(n);
-    }
-    ::close(fd);
-    return static_cast<size_t>(std::count(buf.get(), buf.get() + got, '\n'));
 }
 
 void BM_Floor_ReadAndCountLines(benchmark::State& state) {
@@ -106,17 +89,6 @@ void BM_SaveTableFile(benchmark::State& state) {
 BENCHMARK(BM_Floor_ReadAndCountLines)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_LoadTableFile)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_SaveTableFile)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-// A field of /proc/self/status in kB.
-long StatusKb(const char* field) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    const size_t n = std::strlen(field);
-    while (std::getline(in, line)) {
-        if (line.compare(0, n, field) == 0) return std::atol(line.c_str() + n + 1);
-    }
-    return -1;
-}
 
 // In the child: loads path and reports the peak memory growth.
 int LoadAndReportPeak(const char* path) {
