@@ -5,8 +5,10 @@
 // number). A million records make a file of about 80 MB.
 
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -72,6 +74,21 @@ inline long StatusKb(const char* field) {
         if (line.compare(0, n, field) == 0) return std::atol(line.c_str() + n + 1);
     }
     return -1;
+}
+
+// Runs this program again in a fresh process with --load-and-report path, so
+// that its peak memory is the load's alone; returns the child's exit status.
+inline int RunLoadAndReport(const char* program, const std::string& path) {
+    std::fflush(stdout);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execl("/proc/self/exe", program, "--load-and-report", path.c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }
 
 struct ColumnSpec {

@@ -103,16 +103,7 @@ int LoadAndReportPeak(const char* path) {
 }
 
 int MeasurePeakRss(const std::string& path) {
-    std::fflush(stdout);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::execl("/proc/self/exe", "floor_report", "--load-and-report", path.c_str(),
-                static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+    return bench_table::RunLoadAndReport("floor_report", path);
 }
 
 // The time of selecting a new index on field, ascending.

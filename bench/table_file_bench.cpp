@@ -108,16 +108,7 @@ int LoadAndReportPeak(const char* path) {
 // Writes the file, then loads it in a fresh process of this program.
 int MeasurePeakRss() {
     const std::string& path = SourceFile();
-    std::fflush(stdout);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::execl("/proc/self/exe", "table_file_bench", "--load-and-report", path.c_str(),
-                static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+    return bench_table::RunLoadAndReport("table_file_bench", path);
 }
 
 }  // namespace
