@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/core/exceptions.h"
+#include "platform/core/large_memory.h"
 #include "platform/core/number_text.h"
 #include "platform/core/show_message.h"
 #include "platform/core/string_list.h"
@@ -57,7 +58,7 @@ void ApplyGuesses(const std::vector<ColumnGuess>& guesses, const std::vector<TFi
 // The table text from its fourth line on: records is where the record lines
 // begin (the last line of the text is never examined).
 void ReadTable(std::string_view header, const char* records, const char* end,
-               TClientDataSet& dataset) {
+               TClientDataSet& dataset, FileBytes& bytes) {
     table_line::LineSplitter splitter;
 
     dataset.ResetStructure();
@@ -195,10 +196,13 @@ void ReadTable(std::string_view header, const char* records, const char* end,
         }
     };
     // The lines before the first that does not split are known to split, so
-    // their tokens need not be checked again.
+    // their tokens need not be checked again. The bytes of the lines read are
+    // given back as the load goes on, so that the file and its records are
+    // not held twice.
     const char* line = records;
     for (size_t r = 0; r < recordCount; ++r) {
         if (r == firstBadLine) throw LoadFailure{};
+        if ((r & 1023) == 0) bytes.ReleaseBefore(line);
         loader.AddRecord();
         column = 0;
         bool ok = true;
@@ -237,7 +241,7 @@ class TextBuffer {
     TextBuffer() = default;
     TextBuffer(const TextBuffer&) = delete;
     TextBuffer& operator=(const TextBuffer&) = delete;
-    ~TextBuffer() { std::free(data_); }
+    ~TextBuffer() { large_memory::Free(data_, capacity_); }
 
     std::string_view View() const { return std::string_view(data_, size_); }
     // Room for n more bytes; raises std::bad_alloc when there is none.
@@ -264,10 +268,10 @@ class TextBuffer {
         const size_t needed = size_ + n;
         size_t wanted = capacity_ > SIZE_MAX / 2 ? SIZE_MAX : capacity_ * 2;
         if (wanted < needed) wanted = needed;
-        void* grown = std::realloc(data_, wanted);
+        void* grown = large_memory::Resize(data_, capacity_, wanted);
         if (grown == nullptr && wanted > needed) {
             wanted = needed;
-            grown = std::realloc(data_, wanted);
+            grown = large_memory::Resize(data_, capacity_, wanted);
         }
         if (grown == nullptr) throw std::bad_alloc();
         data_ = static_cast<char*>(grown);
@@ -373,7 +377,7 @@ bool LoadTableFile(const std::string& path, TClientDataSet& dataset) {
     const std::string_view header(starts[2],
                                   static_cast<size_t>(FindLineBreak(starts[2], end) - starts[2]));
     try {
-        ReadTable(header, starts[3], end, dataset);
+        ReadTable(header, starts[3], end, dataset, bytes);
         return true;
     } catch (...) {
         try {

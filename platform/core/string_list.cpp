@@ -130,6 +130,7 @@ void TStringList::SaveToFile(const std::string& path) const {
 
 void FileBytes::Load(const std::string& path) {
     size_ = 0;
+    released_ = 0;
     // Without blocking: opening a FIFO would otherwise wait for a writer.
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (fd.Get() < 0) RaiseOpen(path, errno);
@@ -149,7 +150,7 @@ void FileBytes::Load(const std::string& path) {
     while (true) {
         if (size_ == capacity_ && (capacity_ > SIZE_MAX / 2 || !Reserve(capacity_ * 2)))
             RaiseOpen(path, ENOMEM);
-        const ssize_t n = ::read(fd.Get(), data_.get() + size_, capacity_ - size_);
+        const ssize_t n = ::read(fd.Get(), data_ + size_, capacity_ - size_);
         if (n < 0) {
             if (errno == EINTR) continue;
             RaiseOpen(path, errno);
@@ -161,12 +162,20 @@ void FileBytes::Load(const std::string& path) {
 
 bool FileBytes::Reserve(size_t capacity) {
     if (capacity <= capacity_) return true;
-    std::unique_ptr<char[]> grown(new (std::nothrow) char[capacity]);
-    if (!grown) return false;
-    if (size_ > 0) std::memcpy(grown.get(), data_.get(), size_);
-    data_ = std::move(grown);
+    void* grown = large_memory::Resize(data_, capacity_, capacity);
+    if (grown == nullptr) return false;
+    data_ = static_cast<char*>(grown);
     capacity_ = capacity;
     return true;
+}
+
+void FileBytes::ReleaseBefore(const char* upTo) noexcept {
+    if (upTo < data_ || upTo > data_ + size_) return;
+    const auto upToAt = static_cast<size_t>(upTo - data_);
+    // In steps of many pages: each step is one call to the system.
+    if (upToAt < released_ + 4 * large_memory::kHugePage) return;
+    large_memory::Release(data_ + released_, upToAt - released_);
+    released_ = upToAt & ~(large_memory::kHugePage - 1);
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/core/ansi.h"
+#include "platform/core/large_memory.h"
 
 class TStringList {
   public:
@@ -61,17 +62,26 @@ class TStringList {
 // The bytes of a whole file, in a buffer that is not filled with zeros first.
 class FileBytes {
   public:
+    FileBytes() = default;
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
+    ~FileBytes() { large_memory::Free(data_, capacity_); }
+
     // Reads the whole file at path. Raises EFOpenError "Datei %s kann nicht
     // geöffnet werden. %s" (the full path, then the system's reason) when it
     // cannot be read, is no regular file or does not fit in memory.
     void Load(const std::string& path);
-    std::string_view View() const { return std::string_view(data_.get(), size_); }
+    std::string_view View() const { return std::string_view(data_, size_); }
+    // Gives back the memory of the bytes before upTo (a place within View())
+    // that will not be read again; reads there give zeros afterwards.
+    void ReleaseBefore(const char* upTo) noexcept;
 
   private:
     bool Reserve(size_t capacity);  // false when the memory cannot be had
-    std::unique_ptr<char[]> data_;
+    char* data_ = nullptr;
     size_t size_ = 0;
     size_t capacity_ = 0;
+    size_t released_ = 0;  // the bytes before this are given back
 };
 
 // Calls onLine with each line of text, split as TStringList::SetText splits it.

@@ -86,7 +86,7 @@ void Storage::TieBreak(const std::vector<KeyPart>& parts, It begin, It end) cons
     for (const Tie& t : ties) *out++ = t.rec;
 }
 
-std::vector<int32_t> Storage::BuildIndex(const std::vector<KeyPart>& parts) const {
+LargeVector<int32_t> Storage::BuildIndex(const std::vector<KeyPart>& parts) const {
     struct Entry {
         uint64_t high;
         uint64_t low;
@@ -103,7 +103,7 @@ std::vector<int32_t> Storage::BuildIndex(const std::vector<KeyPart>& parts) cons
     };
     const Column& first = columns[parts[0].column];
     const bool desc = parts[0].descending;
-    std::vector<Entry> entries(order.size());
+    LargeVector<Entry> entries(order.size());
     for (size_t i = 0; i < order.size(); ++i) {
         const Column::SortKey k = first.KeyOf(order[i]);
         entries[i] = desc ? Entry{~k.high, ~k.low, 1 - k.hasValue, order[i]}
@@ -113,7 +113,7 @@ std::vector<int32_t> Storage::BuildIndex(const std::vector<KeyPart>& parts) cons
     // equal keys by the full comparison; both stable, so ties keep natural
     // order. Equal keys of a number or truth value need no second look.
     std::stable_sort(entries.begin(), entries.end());
-    std::vector<int32_t> result(entries.size());
+    LargeVector<int32_t> result(entries.size());
     for (size_t i = 0; i < entries.size(); ++i) result[i] = entries[i].rec;
     if (parts.size() > 1 || first.kind == Kind::Text) {
         for (size_t begin = 0; begin < entries.size();) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/core/ansi.h"
+#include "platform/core/large_memory.h"
 #include "platform/dataset/detail/collation.h"
 #include "platform/dataset/field_types.h"
 
@@ -84,13 +85,13 @@ struct Slot {
 // The values of one column, by record number.
 struct Column {
     Kind kind;
-    std::vector<uint8_t> nulls;
-    std::vector<int64_t> ints;
-    std::vector<double> floats;
-    std::vector<uint8_t> bools;
-    std::string arena;  // every text of the column, one after another
-    std::vector<uint64_t> offsets;
-    std::vector<uint32_t> lengths;
+    LargeVector<uint8_t> nulls;
+    LargeVector<int64_t> ints;
+    LargeVector<double> floats;
+    LargeVector<uint8_t> bools;
+    LargeString arena;  // every text of the column, one after another
+    LargeVector<uint64_t> offsets;
+    LargeVector<uint32_t> lengths;
 
     explicit Column(Kind k) : kind(k) {}
 
@@ -270,12 +271,12 @@ struct Storage {
     std::vector<Column> columns;
     int slots = 0;  // records ever stored; deleted ones stay unused
 
-    std::vector<int32_t> order;   // natural order: record numbers
-    std::vector<int32_t> natPos;  // by record number: position in order (-1 deleted)
+    LargeVector<int32_t> order;   // natural order: record numbers
+    LargeVector<int32_t> natPos;  // by record number: position in order (-1 deleted)
 
     bool indexed = false;
     std::vector<KeyPart> keyParts;
-    std::vector<int32_t> index;  // the selected index: record numbers in its order
+    LargeVector<int32_t> index;  // the selected index: record numbers in its order
 
     int cur = -1;           // view position of the current record (the one before an insertion)
     int insertPos = -1;     // view position shown for the record being inserted
@@ -290,7 +291,7 @@ struct Storage {
     int redirect = 0;
     int redirectRec = -1;
 
-    const std::vector<int32_t>& View() const { return indexed ? index : order; }
+    const LargeVector<int32_t>& View() const { return indexed ? index : order; }
 
     // Where field reads of column c go: the edit buffer while a record is
     // edited or inserted, else the current record (or what ViewDisplayText names).
@@ -365,7 +366,7 @@ struct Storage {
     int CompareRecords(const std::vector<KeyPart>& parts, int a, int b, size_t from = 0) const;
     // The records of the natural order sorted by parts: stable, so records
     // with equal keys keep their natural order.
-    std::vector<int32_t> BuildIndex(const std::vector<KeyPart>& parts) const;
+    LargeVector<int32_t> BuildIndex(const std::vector<KeyPart>& parts) const;
     // Puts rec into the selected index at its sorted place; returns that place.
     int PlaceInIndex(int rec);
 
