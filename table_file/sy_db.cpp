@@ -55,28 +55,44 @@ void ApplyGuesses(const std::vector<ColumnGuess>& guesses, const std::vector<TFi
     }
 }
 
-// The table text from its fourth line on: records is where the record lines
-// begin (the last line of the text is never examined).
-void ReadTable(std::string_view header, const char* records, const char* end,
-               TClientDataSet& dataset, FileBytes& bytes) {
-    table_line::LineSplitter splitter;
-
+// Gives the dataset the columns that the header line names, each a text of
+// size 16 so far; none, after the load error message, when it does not split.
+std::vector<TFieldDef*> ReadHeader(const table_line::LineSplitter& splitter, bool split,
+                                   TClientDataSet& dataset) {
     dataset.ResetStructure();
-
-    // Header: the third line names the columns.
     std::vector<TFieldDef*> defs;
-    if (!splitter.Split(header)) {
+    if (!split) {
         ShowMessage(Msg::LoadError);
-    } else {
-        defs.reserve(splitter.Count());
-        for (size_t j = 0; j < splitter.Count(); ++j) {
-            TFieldDef& def = dataset.FieldDefs().AddFieldDef();
-            defs.push_back(&def);
-            def.SetName(AnsiString(splitter.Value(j)));
-            def.SetDataType(ftString);
-            def.SetSize(16);
-        }
+        return defs;
     }
+    defs.reserve(splitter.Count());
+    for (size_t j = 0; j < splitter.Count(); ++j) {
+        TFieldDef& def = dataset.FieldDefs().AddFieldDef();
+        defs.push_back(&def);
+        def.SetName(AnsiString(splitter.Value(j)));
+        def.SetDataType(ftString);
+        def.SetSize(16);
+    }
+    return defs;
+}
+
+// Notes a text of length bytes in a column that holds texts so far.
+void NoteText(ColumnGuess& guess, size_t length) {
+    guess.textBytes += length;
+    const size_t wanted = length + 16;
+    if (static_cast<size_t>(guess.size) < wanted) {
+        guess.size = wanted > 0x7fffffff ? 0x7fffffff : static_cast<int>(wanted);
+    }
+}
+
+// The table text from its fourth line on, read in two passes: the kinds and
+// sizes of the columns first, then the records. records is where the record
+// lines begin (the last line of the text is never examined).
+void ReadTableInTwoPasses(std::string_view header, const char* records, const char* end,
+                          TClientDataSet& dataset, FileBytes& bytes) {
+    table_line::LineSplitter splitter;
+    const bool split = splitter.Split(header);
+    const std::vector<TFieldDef*> defs = ReadHeader(splitter, split, dataset);
     const size_t columnCount = defs.size();
 
     // Kind pass over the record lines, which also finds where the lines end
@@ -121,15 +137,9 @@ void ReadTable(std::string_view header, const char* records, const char* end,
                 case 'n':
                     guess.type = ftFloat;
                     break;
-                case 's': {
-                    const size_t length = lineTokens[j].length;
-                    guess.textBytes += length;
-                    const size_t wanted = length + 16;
-                    if (static_cast<size_t>(guess.size) < wanted) {
-                        guess.size = wanted > 0x7fffffff ? 0x7fffffff : static_cast<int>(wanted);
-                    }
+                case 's':
+                    NoteText(guess, lineTokens[j].length);
                     break;
-                }
                 default:
                     break;
             }
@@ -211,6 +221,211 @@ void ReadTable(std::string_view header, const char* records, const char* end,
         if (!ok) throw LoadFailure{};
         line = AfterLineBreak(stop, end);
     }
+    loader.Finish();
+    dataset.Close();
+}
+
+// Raised inside the one-pass reading for a table that it leaves to the two
+// passes.
+struct NeedsTwoPasses {};
+
+// The start of the last line of the text [records, end): the line after the
+// last line break, a break at the very end aside.
+const char* StartOfLastLine(const char* records, const char* end) {
+    const char* p = end;
+    if (p > records && p[-1] == '\n' && p - 1 > records && p[-2] == '\r') {
+        p -= 2;
+    } else if (p > records && (p[-1] == '\r' || p[-1] == '\n')) {
+        --p;
+    }
+    while (p > records && p[-1] != '\r' && p[-1] != '\n') --p;
+    return p;
+}
+
+// The value of a number text of the plain form [-]digits[.digits] with at
+// most 15 digits, exactly as TryStrToFloat reads it; false for other forms.
+bool ReadPlainNumber(const char* p, const char* const e, double& value) {
+    const bool negative = p < e && *p == '-';
+    if (negative) ++p;
+    uint64_t whole = 0;
+    size_t digits = 0;
+    size_t fraction = 0;
+    for (; p < e && static_cast<unsigned>(*p - '0') < 10; ++p, ++digits) {
+        whole = whole * 10 + static_cast<unsigned>(*p - '0');
+    }
+    if (p < e && *p == '.') {
+        for (++p; p < e && static_cast<unsigned>(*p - '0') < 10; ++p, ++fraction) {
+            whole = whole * 10 + static_cast<unsigned>(*p - '0');
+        }
+    }
+    digits += fraction;
+    if (p != e || digits == 0 || digits > 15) return false;
+    // At most 15 digits are exact in a double, as is every power of ten up
+    // to 10^22: one division gives the correctly rounded value.
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const double magnitude = static_cast<double>(whole) / kPowers[fraction];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+// One column while the one pass reads it: its values, kept as the kind that
+// its values so far give it.
+struct StagedColumn {
+    TColumnValues values;
+    bool hasText = false;  // a text that is not null is kept
+
+    void PushNull(TFieldType type) {
+        values.nulls.push_back(1);
+        switch (type) {
+            case ftFloat:
+                values.floats.push_back(0);
+                break;
+            case ftBoolean:
+                values.bools.push_back(0);
+                break;
+            default:
+                values.offsets.push_back(0);
+                values.lengths.push_back(0);
+                break;
+        }
+    }
+    void PushText(std::string_view text) {
+        values.nulls.push_back(0);
+        values.offsets.push_back(values.texts.size());
+        values.lengths.push_back(static_cast<uint32_t>(text.size()));
+        values.texts.append(text);
+        hasText = true;
+    }
+    void PushFloat(double value) {
+        values.nulls.push_back(0);
+        values.floats.push_back(value);
+    }
+    void PushBoolean(bool value) {
+        values.nulls.push_back(0);
+        values.bools.push_back(value ? 1 : 0);
+    }
+    // A column of nulls only turns into one of type.
+    void Become(TFieldType type) {
+        const size_t records = values.nulls.size();
+        values.texts = LargeString();
+        values.offsets = LargeVector<uint64_t>();
+        values.lengths = LargeVector<uint32_t>();
+        if (type == ftFloat) values.floats.assign(records, 0);
+        if (type == ftBoolean) values.bools.assign(records, 0);
+    }
+    void Reserve(TFieldType type, size_t records, size_t textBytes) {
+        values.nulls.reserve(records);
+        switch (type) {
+            case ftFloat:
+                values.floats.reserve(records);
+                break;
+            case ftBoolean:
+                values.bools.reserve(records);
+                break;
+            default:
+                values.offsets.reserve(records);
+                values.lengths.reserve(records);
+                values.texts.reserve(textBytes);
+                break;
+        }
+    }
+};
+
+// The records of the table text in one pass: every value kept as the kind
+// that its column has so far, the kinds and sizes found on the way. Raises
+// NeedsTwoPasses for any table that this cannot read as the two passes read
+// it: a line that does not split or has too many tokens, a text before the
+// first number or truth value of its column, a value that its column's kind
+// does not take, a table too large for the memory.
+void ReadTableInOnePass(const std::vector<TFieldDef*>& defs, const char* records, const char* end,
+                        TClientDataSet& dataset, FileBytes& bytes) {
+    const size_t columnCount = defs.size();
+    const char* const last = StartOfLastLine(records, end);
+    std::vector<ColumnGuess> guesses(columnCount);
+    std::vector<StagedColumn> staged(columnCount);
+    size_t recordCount = 0;
+    size_t column = 0;
+    auto store = [&](char kind, const char* data, size_t kept, size_t length) {
+        if (column >= columnCount) throw NeedsTwoPasses{};
+        const size_t j = column++;
+        ColumnGuess& guess = guesses[j];
+        StagedColumn& col = staged[j];
+        if (guess.type == ftString) {
+            if (kind == 's') {
+                NoteText(guess, length);
+            } else if (kind == 'b' || kind == 'n') {
+                // The column's first truth value or number gives it its kind.
+                if (col.hasText) throw NeedsTwoPasses{};
+                guess.type = kind == 'b' ? ftBoolean : ftFloat;
+                col.Become(guess.type);
+            }
+        }
+        const std::string_view value(data, kept);
+        if (value == "null") {  // quoted or not
+            col.PushNull(guess.type);
+            return;
+        }
+        switch (guess.type) {
+            case ftString:
+                col.PushText(value);
+                break;
+            case ftBoolean:
+                col.PushBoolean(value == "true");
+                break;
+            default: {
+                // The file's "." is the decimal mark whatever the locale; a
+                // text holding "," converts as well.
+                double number = 0;
+                if (!ReadPlainNumber(data, data + kept, number) &&
+                    !TryStrToFloat(value, number, '.', ','))
+                    throw NeedsTwoPasses{};
+                col.PushFloat(number);
+                break;
+            }
+        }
+    };
+    table_line::ScanBuffer buffer;
+    constexpr size_t kSampleRecords = 1024;
+    try {
+        for (const char* line = records; line < last;) {
+            if (recordCount == kSampleRecords) {
+                // Room for the rest, as the records so far let expect it.
+                const double scale =
+                    1.25 * static_cast<double>(end - records) / static_cast<double>(line - records);
+                const auto expected = static_cast<size_t>(scale * kSampleRecords) + 16;
+                for (size_t j = 0; j < columnCount; ++j) {
+                    staged[j].Reserve(
+                        guesses[j].type, expected,
+                        static_cast<size_t>(scale *
+                                            static_cast<double>(staged[j].values.texts.size())));
+                }
+            }
+            if ((recordCount & 1023) == 0) bytes.ReleaseBefore(line);
+            column = 0;
+            bool ok = true;
+            const char* stop =
+                table_line::ScanTokens<true, true, true>(line, end, buffer, store, ok);
+            if (!ok) throw NeedsTwoPasses{};
+            for (size_t j = column; j < columnCount; ++j) staged[j].PushNull(guesses[j].type);
+            ++recordCount;
+            line = AfterLineBreak(stop, end);
+        }
+    } catch (const std::bad_alloc&) {
+        throw NeedsTwoPasses{};
+    }
+    ApplyGuesses(guesses, defs);
+
+    // As the two passes do from here on.
+    if (recordCount > 0) dataset.CheckRoomForRecord(static_cast<int64_t>(recordCount - 1));
+    dataset.Close();
+    dataset.CreateDataSet();
+    dataset.Open();
+    TBulkLoader loader(dataset, 0);
+    std::vector<TColumnValues> values(columnCount);
+    for (size_t j = 0; j < columnCount; ++j) values[j] = std::move(staged[j].values);
+    staged.clear();
+    loader.TakeColumns(values, recordCount);
     loader.Finish();
     dataset.Close();
 }
@@ -357,9 +572,12 @@ bool AppendQuotedText(TextBuffer& out, std::string_view text, char quote,
 
 }  // namespace
 
-bool LoadTableFile(const std::string& path, TClientDataSet& dataset) {
-    FileBytes bytes;
-    bytes.Load(path);
+namespace {
+
+enum class Outcome { Loaded, Failed, Untouched, TwoPassesNeeded };
+
+// Reads the table text of bytes into dataset, in one pass where it can.
+Outcome LoadTable(FileBytes& bytes, TClientDataSet& dataset, bool onePass) {
     std::string_view text = bytes.View();
     // The text ends at its first NUL byte.
     if (const void* nul = std::memchr(text.data(), '\0', text.size())) {
@@ -370,22 +588,47 @@ bool LoadTableFile(const std::string& path, TClientDataSet& dataset) {
     const char* starts[4];
     const char* p = text.data();
     for (int n = 0; n < 4; ++n) {
-        if (p == end) return false;
+        if (p == end) return Outcome::Untouched;
         starts[n] = p;
         p = AfterLineBreak(FindLineBreak(p, end), end);
     }
+    // Header: the third line names the columns.
     const std::string_view header(starts[2],
                                   static_cast<size_t>(FindLineBreak(starts[2], end) - starts[2]));
     try {
-        ReadTable(header, starts[3], end, dataset, bytes);
-        return true;
+        if (onePass) {
+            table_line::LineSplitter splitter;
+            // A header that does not split is left to the two passes, which
+            // tell of it once.
+            if (!splitter.Split(header)) return Outcome::TwoPassesNeeded;
+            ReadTableInOnePass(ReadHeader(splitter, true, dataset), starts[3], end, dataset, bytes);
+        } else {
+            ReadTableInTwoPasses(header, starts[3], end, dataset, bytes);
+        }
+        return Outcome::Loaded;
+    } catch (const NeedsTwoPasses&) {
+        return Outcome::TwoPassesNeeded;
     } catch (...) {
         try {
             dataset.Close();
         } catch (...) {
         }
-        return false;
+        return Outcome::Failed;
     }
+}
+
+}  // namespace
+
+bool LoadTableFile(const std::string& path, TClientDataSet& dataset) {
+    FileBytes bytes;
+    bytes.Load(path);
+    Outcome outcome = LoadTable(bytes, dataset, true);
+    if (outcome == Outcome::TwoPassesNeeded) {
+        // The one pass gives back the bytes behind it: then they are read again.
+        if (bytes.AnyReleased()) bytes.Load(path);
+        outcome = LoadTable(bytes, dataset, false);
+    }
+    return outcome == Outcome::Loaded;
 }
 
 bool SaveTableFile(const std::string& path, char quote, TDataSet& dataset) {

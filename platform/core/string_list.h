@@ -75,6 +75,7 @@ class FileBytes {
     // Gives back the memory of the bytes before upTo (a place within View())
     // that will not be read again; reads there give zeros afterwards.
     void ReleaseBefore(const char* upTo) noexcept;
+    bool AnyReleased() const { return released_ > 0; }
 
   private:
     bool Reserve(size_t capacity);  // false when the memory cannot be had

@@ -160,6 +160,66 @@ void TBulkLoader::PutBoolean(int fieldIndex, bool value) {
     col.bools[last_] = value ? 1 : 0;
 }
 
+void TBulkLoader::TakeColumns(std::vector<TColumnValues>& columns, size_t records) {
+    Storage& impl = *dataSet_.impl_;
+    const auto fail = [&] { dataSet_.DatabaseError(Msg::InvalidParameter); };
+    if (added_ || impl.slots != 0 || columns.size() != impl.columns.size()) fail();
+    if (records > static_cast<size_t>(TClientDataSet::kMaxRecords)) fail();
+    for (size_t c = 0; c < columns.size(); ++c) {
+        const TColumnValues& v = columns[c];
+        if (v.nulls.size() != records) fail();
+        switch (impl.columns[c].kind) {
+            case Kind::Float:
+                if (v.floats.size() != records) fail();
+                break;
+            case Kind::Bool:
+                if (v.bools.size() != records) fail();
+                break;
+            case Kind::Text:
+                if (v.offsets.size() != records || v.lengths.size() != records) fail();
+                for (size_t r = 0; r < records; ++r) {
+                    if (v.offsets[r] > v.texts.size() ||
+                        v.lengths[r] > v.texts.size() - v.offsets[r])
+                        fail();
+                }
+                break;
+            default:
+                fail();
+        }
+    }
+    if (records == 0) return;
+    // Both orders first: nothing below raises.
+    LargeVector<int32_t> order(records);
+    LargeVector<int32_t> natPos(records);
+    for (size_t r = 0; r < records; ++r) order[r] = natPos[r] = static_cast<int32_t>(r);
+    impl.order = std::move(order);
+    impl.natPos = std::move(natPos);
+    for (size_t c = 0; c < columns.size(); ++c) {
+        TColumnValues& v = columns[c];
+        dataset_detail::Column& col = impl.columns[c];
+        col.nulls = std::move(v.nulls);
+        switch (col.kind) {
+            case Kind::Float:
+                col.floats = std::move(v.floats);
+                break;
+            case Kind::Bool:
+                col.bools = std::move(v.bools);
+                break;
+            default: {
+                col.arena = std::move(v.texts);
+                col.offsets = std::move(v.offsets);
+                col.lengths = std::move(v.lengths);
+                const auto size = static_cast<uint32_t>(std::max(impl.schema[c].size, 0));
+                for (uint32_t& length : col.lengths) length = std::min(length, size);
+                break;
+            }
+        }
+    }
+    impl.slots = static_cast<int>(records);
+    last_ = impl.slots - 1;
+    added_ = true;
+}
+
 void TBulkLoader::Finish() {
     if (finished_) return;
     finished_ = true;

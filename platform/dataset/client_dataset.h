@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "platform/core/ansi.h"
+#include "platform/core/large_memory.h"
 #include "platform/core/subscription.h"
 #include "platform/dataset/field_types.h"
 
@@ -425,6 +426,18 @@ class TClientDataSet {
     bool changedWhileDisabled_ = false;
 };
 
+// The values of one column built outside a dataset, for
+// TBulkLoader::TakeColumns: one entry per record in nulls and in the arrays
+// of the column's kind.
+struct TColumnValues {
+    LargeVector<uint8_t> nulls;     // 1 where the value is null
+    LargeVector<double> floats;     // ftFloat: the values (0 where null)
+    LargeVector<uint8_t> bools;     // ftBoolean: 1 for true (0 where null)
+    LargeString texts;              // ftString: the texts, one after another
+    LargeVector<uint64_t> offsets;  // ftString: where each record's text begins
+    LargeVector<uint32_t> lengths;  // ftString: its length (0 where null)
+};
+
 // Fills an open dataset straight into its column storage, for a reader that
 // appends many records at once: none of Append, the field setters and Post,
 // no edit buffer, no notice per value; one DataSetChange when done.
@@ -486,6 +499,16 @@ class TBulkLoader {
     void PutText(int fieldIndex, std::string_view text);
     void PutFloat(int fieldIndex, double value);
     void PutBoolean(int fieldIndex, bool value);
+
+    // Adds records records at once, their values taken over from columns
+    // (one entry per field, in field order; the arrays are moved out). What
+    // the setters above would have stored, record by record: a text longer
+    // than its field's Size is cut. Only into a dataset that holds no record
+    // and before any AddRecord; columns of the field kinds ftString, ftFloat
+    // and ftBoolean only, their arrays as long as records and every text
+    // within texts. Otherwise raises EDatabaseError "Invalid parameter." and
+    // changes nothing.
+    void TakeColumns(std::vector<TColumnValues>& columns, size_t records);
 
     // Places the cursor, brings a selected index up to date and sends the
     // one DataSetChange. Once only; later calls do nothing.
