@@ -1,5 +1,6 @@
 #include "platform/core/number_text.h"
 
+#include <array>
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -66,6 +67,28 @@ int SignificantDigits(double value, char (&digits)[17], int& exp10) {
     return n;
 }
 
+// The pairs of decimal digits "00" to "99", one after another.
+constexpr auto kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<char>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
+// The n digits of value (below 10^n, leading zeros kept) at out, the last
+// one first, two at a time.
+void WriteDigits(char* out, int n, uint32_t value) {
+    while (n >= 2) {
+        const uint32_t pair = value % 100;
+        value /= 100;
+        n -= 2;
+        std::memcpy(out + n, kDigitPairs.data() + 2 * pair, 2);
+    }
+    if (n == 1) out[0] = static_cast<char>('0' + value);
+}
+
 }  // namespace
 
 char* WriteFloatText(char* out, double value, char decimalMark) {
@@ -108,9 +131,10 @@ char* WriteFloatText(char* out, double value, char decimalMark) {
         while (value >= kPowers[whole]) ++whole;
         const double scaled = value * kPowers[15 - whole];
         if (scaled == std::trunc(scaled) && scaled >= 1e14 && scaled < 1e15) {
-            const auto res =
-                std::to_chars(digits, digits + sizeof digits, static_cast<uint64_t>(scaled));
-            n = static_cast<int>(res.ptr - digits);  // 15
+            const auto whole15 = static_cast<uint64_t>(scaled);
+            WriteDigits(digits, 7, static_cast<uint32_t>(whole15 / 100000000));
+            WriteDigits(digits + 7, 8, static_cast<uint32_t>(whole15 % 100000000));
+            n = 15;
             while (n > 1 && digits[n - 1] == '0') --n;
             exp10 = whole - 1;
         }

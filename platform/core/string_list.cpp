@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -67,6 +68,18 @@ bool WriteAll(int fd, const char* data, size_t size) {
         size -= static_cast<size_t>(n);
     }
     return true;
+}
+
+// Asks the system to start writing [offset, offset + size) of fd to its
+// disk without waiting for it; the later fsync then has less left to wait for.
+void StartWriteBack(int fd, off_t offset, size_t size) {
+#ifdef SYNC_FILE_RANGE_WRITE
+    ::sync_file_range(fd, offset, static_cast<off_t>(size), SYNC_FILE_RANGE_WRITE);
+#else
+    (void)fd;
+    (void)offset;
+    (void)size;
+#endif
 }
 
 }  // namespace
@@ -234,7 +247,72 @@ bool FolderRefused(int err) {
 
 }  // namespace
 
+namespace {
+
+// A text that stands whole in memory already.
+class WholeText final : public FileText {
+  public:
+    explicit WholeText(std::string_view bytes) : bytes_(bytes) {}
+    bool Make(const Put& put) const override {
+        put(bytes_);
+        return true;
+    }
+
+  private:
+    std::string_view bytes_;
+};
+
+// A text made whole in memory, for writing a file where it stands: a text
+// that cannot be made must not leave the file half overwritten.
+class MadeText {
+  public:
+    MadeText() = default;
+    MadeText(const MadeText&) = delete;
+    MadeText& operator=(const MadeText&) = delete;
+    ~MadeText() { large_memory::Free(data_, capacity_); }
+
+    bool Make(const FileText& text) {
+        size_ = 0;
+        return text.Make([this](std::string_view piece) { Append(piece); });
+    }
+    std::string_view View() const { return std::string_view(data_, size_); }
+
+  private:
+    void Append(std::string_view piece) {
+        if (piece.size() > capacity_ - size_) {
+            if (piece.size() > SIZE_MAX / 2 - size_) throw std::bad_alloc();
+            const size_t wanted = std::max(size_ + piece.size(), 2 * capacity_);
+            void* grown = large_memory::Resize(data_, capacity_, wanted);
+            if (grown == nullptr) throw std::bad_alloc();
+            data_ = static_cast<char*>(grown);
+            capacity_ = wanted;
+        }
+        if (!piece.empty()) std::memcpy(data_ + size_, piece.data(), piece.size());
+        size_ += piece.size();
+    }
+
+    char* data_ = nullptr;
+    size_t size_ = 0;
+    size_t capacity_ = 0;
+};
+
+// Writes the text that text makes over target where it stands; false when
+// the text cannot be made (the file is then untouched), otherwise as WriteInPlace.
+bool MakeAndWriteInPlace(const std::string& path, const std::string& target, const struct stat& st,
+                         const FileText& text) {
+    MadeText made;
+    if (!made.Make(text)) return false;
+    if (!WriteInPlace(target, st, made.View())) RaiseCreate(path, errno);
+    return true;
+}
+
+}  // namespace
+
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    WriteFileAtomically(path, WholeText(bytes));
+}
+
+bool WriteFileAtomically(const std::string& path, const FileText& text) {
     if (path.empty()) RaiseCreate(path, ENOENT);
 
     // Write through symbolic links to the file they name, keeping the links.
@@ -251,10 +329,7 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
         if (::access(target.c_str(), W_OK) != 0) RaiseCreate(path, errno);
         if ((st.st_mode & 0222) == 0) RaiseCreate(path, EACCES);
         // Replacing a file with further hard links would split it from them.
-        if (st.st_nlink > 1) {
-            if (!WriteInPlace(target, st, bytes)) RaiseCreate(path, errno);
-            return;
-        }
+        if (st.st_nlink > 1) return MakeAndWriteInPlace(path, target, st, text);
     }
 
     const size_t slash = target.rfind('/');
@@ -266,7 +341,7 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     FileDescriptor fd(::mkostemp(tempName.data(), O_CLOEXEC));
     if (fd.Get() < 0) {
         const int err = errno;
-        if (exists && FolderRefused(err) && WriteInPlace(target, st, bytes)) return;
+        if (exists && FolderRefused(err)) return MakeAndWriteInPlace(path, target, st, text);
         RaiseCreate(path, err);
     }
 
@@ -299,8 +374,16 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
         }
         ::fchmod(fd.Get(), mode);
 
-        if (!WriteAll(fd.Get(), bytes.data(), bytes.size()) || ::fsync(fd.Get()) != 0 ||
-            ::close(fd.Release()) != 0) {
+        // Each piece is written as it is made; the system is asked to start
+        // putting it on the disk at once, while the next pieces are made.
+        off_t written = 0;
+        const bool made = text.Make([&](std::string_view piece) {
+            if (!WriteAll(fd.Get(), piece.data(), piece.size())) throw EWriteError(Msg::WriteError);
+            StartWriteBack(fd.Get(), written, piece.size());
+            written += static_cast<off_t>(piece.size());
+        });
+        if (!made) return false;
+        if (::fsync(fd.Get()) != 0 || ::close(fd.Release()) != 0) {
             throw EWriteError(Msg::WriteError);
         }
         if (::rename(tempName.c_str(), target.c_str()) != 0) {
@@ -312,7 +395,7 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     if (!ok) {
         // A sticky folder keeps another user's file from being replaced, though
         // it may be writable.
-        if (exists && FolderRefused(createErr) && WriteInPlace(target, st, bytes)) return;
+        if (exists && FolderRefused(createErr)) return MakeAndWriteInPlace(path, target, st, text);
         RaiseCreate(path, createErr);
     }
 
@@ -323,6 +406,7 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
         ::fsync(dirFd);
         ::close(dirFd);
     }
+    return true;
 }
 
 std::string ExpandFileName(const std::string& path) {

@@ -2,6 +2,7 @@
 // The platform's string list: an ordered list of 8-bit texts.
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -118,5 +119,22 @@ void ForEachTextLine(std::string_view text, OnLine onLine) {
 
 // Writes bytes to path atomically, as TStringList::SaveToFile does.
 void WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// The text of a file, made piece by piece for a writer that need not hold
+// all of it at once: Make calls put with each piece in order, and returns
+// false when the text cannot be made (what it put so far is then of no use).
+// Make may be called more than once and makes the same text each time.
+class FileText {
+  public:
+    using Put = std::function<void(std::string_view)>;
+    virtual bool Make(const Put& put) const = 0;
+
+  protected:
+    ~FileText() = default;
+};
+
+// As above, with the text that text makes, written as it is made. Returns
+// false, with every file as it was, when the text cannot be made.
+bool WriteFileAtomically(const std::string& path, const FileText& text);
 // The absolute form of path (the platform's ExpandFileName), for messages.
 std::string ExpandFileName(const std::string& path);
