@@ -86,6 +86,60 @@ void Storage::TieBreak(const std::vector<KeyPart>& parts, It begin, It end) cons
     for (const Tie& t : ties) *out++ = t.rec;
 }
 
+namespace {
+
+// Sorts entries by key, stable, when they hold only a few distinct keys (a
+// column of a handful of values, truth values): each entry's key is looked up
+// among the distinct ones, which alone are sorted, and the entries are then
+// placed by the rank of their key in one pass. result gets the records in the
+// sorted order, runs the number of records of each key in that order. False,
+// with nothing changed, when there are more distinct keys than that.
+template <class Entry>
+bool SortByFewKeys(const LargeVector<Entry>& entries, LargeVector<int32_t>& result,
+                   std::vector<size_t>& runs) {
+    constexpr size_t kMaxKeys = 64;
+    constexpr size_t kSlots = 256;  // a power of two, well above kMaxKeys
+    const size_t n = entries.size();
+    if (n < 2 * kMaxKeys) return false;
+    int16_t slots[kSlots];
+    std::fill(std::begin(slots), std::end(slots), int16_t{-1});
+    Entry keys[kMaxKeys];
+    size_t keyCount = 0;
+    std::vector<uint8_t> keyOf(n);
+    for (size_t i = 0; i < n; ++i) {
+        const Entry& e = entries[i];
+        uint64_t h =
+            (e.high * 0x9E3779B97F4A7C15ull) ^ (e.low * 0xC2B2AE3D27D4EB4Full) ^ e.hasValue;
+        h ^= h >> 29;
+        size_t slot = static_cast<size_t>(h) & (kSlots - 1);
+        while (slots[slot] >= 0 && !keys[slots[slot]].SameKey(e)) slot = (slot + 1) & (kSlots - 1);
+        if (slots[slot] < 0) {
+            if (keyCount == kMaxKeys) return false;
+            keys[keyCount] = e;
+            slots[slot] = static_cast<int16_t>(keyCount++);
+        }
+        keyOf[i] = static_cast<uint8_t>(slots[slot]);
+    }
+    // The rank of each distinct key, and where its entries begin.
+    size_t byRank[kMaxKeys];
+    for (size_t k = 0; k < keyCount; ++k) byRank[k] = k;
+    std::sort(byRank, byRank + keyCount, [&](size_t a, size_t b) { return keys[a] < keys[b]; });
+    size_t start[kMaxKeys] = {};
+    size_t count[kMaxKeys] = {};
+    for (size_t i = 0; i < n; ++i) ++count[keyOf[i]];
+    size_t at = 0;
+    for (size_t r = 0; r < keyCount; ++r) {
+        start[byRank[r]] = at;
+        at += count[byRank[r]];
+    }
+    for (size_t i = 0; i < n; ++i) result[start[keyOf[i]]++] = entries[i].rec;
+    runs.clear();
+    for (size_t r = 0; r < keyCount; ++r) runs.push_back(count[byRank[r]]);
+    return true;
+}
+
+}  // namespace
+
 LargeVector<int32_t> Storage::BuildIndex(const std::vector<KeyPart>& parts) const {
     struct Entry {
         uint64_t high;
@@ -112,18 +166,29 @@ LargeVector<int32_t> Storage::BuildIndex(const std::vector<KeyPart>& parts) cons
     // First by the key alone (no look at the records), then each run of
     // equal keys by the full comparison; both stable, so ties keep natural
     // order. Equal keys of a number or truth value need no second look.
-    std::stable_sort(entries.begin(), entries.end());
     LargeVector<int32_t> result(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i) result[i] = entries[i].rec;
-    if (parts.size() > 1 || first.kind == Kind::Text) {
-        for (size_t begin = 0; begin < entries.size();) {
-            size_t end = begin + 1;
-            while (end < entries.size() && entries[end].SameKey(entries[begin])) ++end;
-            if (end - begin > 1) {
-                TieBreak(parts, result.begin() + static_cast<std::ptrdiff_t>(begin),
-                         result.begin() + static_cast<std::ptrdiff_t>(end));
+    std::vector<size_t> runs;  // the number of records of each key, in sorted order
+    const bool tieBreak = parts.size() > 1 || first.kind == Kind::Text;
+    if (!SortByFewKeys(entries, result, runs)) {
+        std::stable_sort(entries.begin(), entries.end());
+        for (size_t i = 0; i < entries.size(); ++i) result[i] = entries[i].rec;
+        if (tieBreak) {
+            for (size_t begin = 0; begin < entries.size();) {
+                size_t end = begin + 1;
+                while (end < entries.size() && entries[end].SameKey(entries[begin])) ++end;
+                runs.push_back(end - begin);
+                begin = end;
             }
-            begin = end;
+        }
+    }
+    if (tieBreak) {
+        size_t begin = 0;
+        for (const size_t run : runs) {
+            if (run > 1) {
+                TieBreak(parts, result.begin() + static_cast<std::ptrdiff_t>(begin),
+                         result.begin() + static_cast<std::ptrdiff_t>(begin + run));
+            }
+            begin += run;
         }
     }
     return result;
