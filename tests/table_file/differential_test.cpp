@@ -538,3 +538,100 @@ TEST(DifferentialTest, WriterAgreesOnLongTextsWithEscapes) {
 }
 
 }  // namespace
+
+namespace {
+
+// A long table (well over the room of the first records and the bytes a load
+// gives back as it goes) whose last lines hold what one column or line
+// makes of it.
+std::string LongTable(const std::string& lastLines) {
+    std::string file =
+        "/* Quimbly Table Format 0.9 */\r\nquiTables[quiTables.length] = new Array(\r\n"
+        "\"Title\",\"Price\",\"Paid\",\"Later\",\"Texts\",\r\n";
+    for (int r = 0; r < 230000; ++r) {
+        file += "\"it\\\"em ";
+        file += std::to_string(r);
+        file += "\",";
+        file += std::to_string(r % 1000) + "." + std::to_string(r % 7);
+        file += r % 3 ? ",true,null," : ",false,null,";
+        file += r % 5 ? "\"12\",\r\n" : "null,\r\n";
+    }
+    return file + lastLines + "5);\r\n";
+}
+
+TEST(DifferentialTest, LongTablesAgreeWithTheReferenceWhateverTheirLastLinesHold) {
+    const struct {
+        const char* what;
+        const char* lastLines;
+    } cases[] = {
+        {"nothing more", ""},
+        {"a first number after nulls only", "\"x\",1,true,2.5,\"y\",\r\n"},
+        {"a first number after texts", "\"x\",1,true,null,7,\r\n"},
+        {"a number given as text", "\"x\",\"7,5\",true,null,\"a\",\r\n"},
+        {"a truth value where numbers stand", "\"x\",true,true,null,\"a\",\r\n"},
+        {"a text where truth values stand", "\"x\",1,\"yes\",null,\"a\",\r\n"},
+        {"a line that does not split", "\"x\",1,tru,null,\"a\",\r\n"},
+        {"too many tokens", "\"x\",1,true,null,\"a\",6,\r\n"},
+        {"lone line breaks", "\"x\",1,true,null,\"a\",\r\"y\",\n\"z\",2,\r\n"},
+    };
+    ScratchDir dir;
+    const std::string path = dir.File("long.qmt");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteBytes(path, LongTable(c.lastLines));
+        const std::string expected = LoadWith(reference::LoadTableFile, path);
+        const std::string actual = LoadWith(LoadTableFile, path);
+        EXPECT_EQ(expected.substr(0, 300), actual.substr(0, 300));
+        EXPECT_TRUE(expected == actual) << "the outcomes differ past their beginnings";
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Texts of every length around the blocks the writer escapes at once, with
+// the bytes to escape at every place, over a table many pieces long; and
+// numbers whose digits the writer puts down two at a time.
+TEST(DifferentialTest, WriterAgreesOnTextsAcrossBlocksAndPieces) {
+    ScratchDir dir;
+    const std::string expectedPath = dir.File("expected.qmt");
+    const std::string actualPath = dir.File("actual.qmt");
+    for (const char quote : {'"', '\'', '\\'}) {
+        SCOPED_TRACE(std::string(1, quote));
+        auto fill = [&](TClientDataSet& ds) {
+            for (const char* name : {"t", "n"}) {
+                TFieldDef& def = ds.FieldDefs().AddFieldDef();
+                def.SetName(name);
+                def.SetDataType(name[0] == 't' ? ftString : ftFloat);
+                if (name[0] == 't') def.SetSize(100);
+            }
+            ds.CreateDataSet();
+            int r = 0;
+            for (int round = 0; round < 120; ++round) {
+                for (size_t length = 0; length <= 50; ++length) {
+                    for (size_t at = 0; at <= length; at += 3) {
+                        std::string text(length, 'y');
+                        if (at < length) text[at] = "\\\"'"[(at + round) % 3];
+                        if (length > 20 && round % 2) text[length - 1] = '\xe4';
+                        ds.Append();
+                        ds.Fields()[0].SetAsString(text);
+                        ds.Fields()[1].SetAsFloat((r++ % 100003) / 64.0 + 1e-3 * round);
+                        ds.Post();
+                    }
+                }
+            }
+        };
+        TClientDataSet expectedDs;
+        TClientDataSet actualDs;
+        fill(expectedDs);
+        fill(actualDs);
+        ASSERT_TRUE(reference::SaveTableFile(expectedPath, quote, expectedDs));
+        ASSERT_TRUE(SaveTableFile(actualPath, quote, actualDs));
+        const std::string expected = ReadBytes(expectedPath);
+        EXPECT_GT(expected.size(), size_t{2} << 20);
+        EXPECT_TRUE(expected == ReadBytes(actualPath));
+    }
+}
+
+}  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <limits>
 
 #include "table_file/sy_db.h"
@@ -111,6 +113,60 @@ TEST_F(SaveTableFileTest, FailuresReturnFalseWithoutRaising) {
     if (!readOnly.Blocks()) GTEST_SKIP() << "this file system cannot make a folder read-only";
     EXPECT_FALSE(SaveTableFile(path, '"', ds_)) << "a read-only folder";
     EXPECT_EQ(ReadBytes(path), "old bytes");
+}
+
+// A table whose text is many pieces long, with a value the format cannot
+// hold in its last record: the file is written as its text is made, so most
+// of it has gone out when the value comes.
+void MakeLongTableWithALineBreakAtTheEnd(TClientDataSet& ds) {
+    MakeTable(ds, {{"t", ftString, 40}, {"n", ftFloat}});
+    for (int r = 0; r < 100000; ++r) {
+        ds.Append();
+        ds.Fields()[0].SetAsString("a text of some length " + std::to_string(r));
+        ds.Fields()[1].SetAsFloat(r / 8.0);
+        ds.Post();
+    }
+    ds.Append();
+    ds.Fields()[0].SetAsString("a\nb");
+    ds.Post();
+}
+
+TEST_F(SaveTableFileTest, AValueTheFormatCannotHoldLateInALongTableWritesNothing) {
+    MakeLongTableWithALineBreakAtTheEnd(ds_);
+    ExpectRefusedAndOldFileKept("replacing the file");
+    // A file with a second hard link is written where it stands: not a byte
+    // of it may change either.
+    const std::string path = dir_.File("keep.qmt");
+    const std::string link = dir_.File("link.qmt");
+    ASSERT_EQ(::link(path.c_str(), link.c_str()), 0);
+    EXPECT_FALSE(SaveTableFile(path, '"', ds_));
+    EXPECT_EQ(ReadBytes(path), "old bytes");
+    EXPECT_EQ(ReadBytes(link), "old bytes");
+    EXPECT_EQ(dir_.Entries(), (Texts{"keep.qmt", "link.qmt"}));
+}
+
+// A failed save leaves the dataset at its last record when the text could be
+// made (the file could not be written), and where the save found it (at the
+// first record) when a value could not be written.
+TEST_F(SaveTableFileTest, AFailedSaveLeavesTheCursorWhereTheTextLeftIt) {
+    const struct {
+        const char* what;
+        bool goodText;
+        bool goodTarget;
+        int recNo;
+    } cases[] = {{"good text, no such folder", true, false, 3},
+                 {"a line break, good target", false, true, 1},
+                 {"a line break, no such folder", false, false, 1},
+                 {"good text, good target", true, true, 3}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        MakeTable(ds_, {{"t", ftString, 5}});
+        AppendRows(ds_, {{"a"}, {c.goodText ? "b" : "b\rc"}, {"d"}});
+        ds_.SetRecNo(2);
+        const std::string path = c.goodTarget ? dir_.File("t.qmt") : dir_.File("no/t.qmt");
+        EXPECT_EQ(SaveTableFile(path, '"', ds_), c.goodText && c.goodTarget);
+        EXPECT_EQ(ds_.RecNo(), c.recNo);
+    }
 }
 
 }  // namespace

@@ -382,3 +382,108 @@ TEST(IndexBuildTest, AgreesWithPlacingRecordByRecord) {
 }
 
 }  // namespace
+
+namespace {
+
+const std::vector<FieldDecl> kTakenFields = {
+    {"Name", ftString, 4}, {"Amount", ftFloat}, {"Paid", ftBoolean}};
+
+// Three records: ("ab", 1.5, true), (null, null, null), ("longer", -2, false).
+std::vector<TColumnValues> ThreeRecords() {
+    std::vector<TColumnValues> columns(3);
+    TColumnValues& name = columns[0];
+    name.texts = "ablonger";
+    name.nulls = {0, 1, 0};
+    name.offsets = {0, 0, 2};
+    name.lengths = {2, 0, 6};
+    columns[1].nulls = {0, 1, 0};
+    columns[1].floats = {1.5, 0, -2};
+    columns[2].nulls = {0, 1, 0};
+    columns[2].bools = {1, 0, 0};
+    return columns;
+}
+
+TEST(BulkLoaderTest, TakenColumnsGiveWhatTheSettersGive) {
+    for (const char* index : {"", "ByName"}) {
+        SCOPED_TRACE(index);
+        auto set = MakeDataSet(kTakenFields);
+        auto taken = MakeDataSet(kTakenFields);
+        for (TClientDataSet* ds : {set.get(), taken.get()}) {
+            ds->AddIndex("ByName", "Name", {});
+            ds->SetIndexName(index);
+        }
+        {
+            TBulkLoader loader(*set, 3);
+            loader.AddRecord();
+            loader.SetText(0, "ab");
+            loader.SetFloat(1, 1.5);
+            loader.SetBoolean(2, true);
+            loader.AddRecord();
+            loader.AddRecord();
+            loader.SetText(0, "longer");  // cut to the field's size
+            loader.SetFloat(1, -2);
+            loader.SetBoolean(2, false);
+        }
+        int notices = 0;
+        const TSubscription sub = taken->AddListener([&](TDataEvent) { ++notices; });
+        {
+            TBulkLoader loader(*taken);
+            std::vector<TColumnValues> columns = ThreeRecords();
+            loader.TakeColumns(columns, 3);
+            EXPECT_EQ(notices, 0);
+        }
+        EXPECT_EQ(notices, 1);
+        EXPECT_EQ(Snapshot(*taken), Snapshot(*set));
+        // The records take edits as any others do.
+        taken->First();
+        taken->Edit();
+        taken->Fields()[0].SetAsString("zzz");
+        taken->Post();
+        taken->Append();
+        taken->Fields()[0].SetAsString("c");
+        taken->Post();
+        EXPECT_EQ(taken->RecordCount(), 4);
+    }
+}
+
+TEST(BulkLoaderTest, ColumnsThatDoNotFitAreRefusedAndNothingChanges) {
+    const struct {
+        const char* what;
+        void (*spoil)(std::vector<TColumnValues>&);
+    } cases[] = {
+        {"a column too few", [](std::vector<TColumnValues>& c) { c.pop_back(); }},
+        {"nulls too short", [](std::vector<TColumnValues>& c) { c[1].nulls.pop_back(); }},
+        {"values too short", [](std::vector<TColumnValues>& c) { c[1].floats.pop_back(); }},
+        {"truth values too long", [](std::vector<TColumnValues>& c) { c[2].bools.push_back(0); }},
+        {"lengths too short", [](std::vector<TColumnValues>& c) { c[0].lengths.pop_back(); }},
+        {"a text past the end", [](std::vector<TColumnValues>& c) { c[0].lengths[2] = 7; }},
+        {"an offset past the end", [](std::vector<TColumnValues>& c) { c[0].offsets[2] = 9; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto ds = MakeDataSet(kTakenFields);
+        std::vector<TColumnValues> columns = ThreeRecords();
+        c.spoil(columns);
+        TBulkLoader loader(*ds);
+        EXPECT_EQ(MessageOf<EDatabaseError>([&] { loader.TakeColumns(columns, 3); }),
+                  "cdsQMT1: Invalid parameter.");
+        loader.Finish();
+        EXPECT_EQ(ds->RecordCount(), 0);
+    }
+    // Only into a dataset without records, and before any record is added.
+    auto ds = MakeDataSet(kTakenFields);
+    AppendRows(*ds, {{"x", "1", "true"}});
+    {
+        TBulkLoader loader(*ds);
+        std::vector<TColumnValues> columns = ThreeRecords();
+        EXPECT_THROW(loader.TakeColumns(columns, 3), EDatabaseError);
+    }
+    EXPECT_EQ(ds->RecordCount(), 1);
+    auto empty = MakeDataSet(kTakenFields);
+    TBulkLoader loader(*empty);
+    loader.AddRecord();
+    std::vector<TColumnValues> columns = ThreeRecords();
+    EXPECT_THROW(loader.TakeColumns(columns, 3), EDatabaseError);
+}
+
+}  // namespace

@@ -96,3 +96,70 @@ TEST(ViewTest, DisplayTextOfAnyViewRecord) {
 }
 
 }  // namespace
+
+namespace {
+
+// A table of records with values drawn from `distinct` choices per column:
+// few enough, or one too many, for an index over them to be built by
+// counting its keys. Texts include ones that collate equal but differ in
+// case or accents; every column has nulls.
+std::vector<Texts> FewValueRows(size_t distinct, size_t records) {
+    const Texts names = {"K\xf6ln",  "K\xd6LN", "koln", "Koeln", "",  "M\xfcnchen",
+                         "muenchen", "b",       "B",    "\xe4",  "a", "A"};
+    std::vector<Texts> rows;
+    uint64_t state = 88172645463325252ull;
+    auto next = [&] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    for (size_t r = 0; r < records; ++r) {
+        const size_t pick = next() % (distinct + 1);  // distinct choices and null
+        Texts row = {std::to_string(r)};
+        if (pick == distinct) {
+            row.insert(row.end(), {"~", "~", "~"});
+        } else {
+            row.push_back(pick < names.size() ? names[pick] : "name " + std::to_string(pick));
+            row.push_back(std::to_string(static_cast<double>(pick) - 2.5));
+            row.push_back(pick % 2 ? "true" : "false");
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// An index built over the whole table lists the records as one kept up to
+// date record by record does (each posted record placed at its sorted place).
+TEST(IndexOrderTest, BuiltOverManyRecordsOfFewValuesAsPlacedOneByOne) {
+    const std::vector<FieldDecl> fields = {
+        {"Id", ftInteger}, {"Name", ftString, 20}, {"Amount", ftFloat}, {"Flag", ftBoolean}};
+    DecimalMark mark('.');
+    for (const size_t distinct : {1, 3, 12, 63, 64, 65, 200}) {
+        const std::vector<Texts> rows = FewValueRows(distinct, 1000);
+        for (const char* field : {"Name", "Amount", "Flag", "Flag;Name", "Name;Amount"}) {
+            for (int variant = 0; variant < 4; ++variant) {
+                const TIndexOptions options = variant == 0   ? TIndexOptions{}
+                                              : variant == 1 ? TIndexOptions{ixDescending}
+                                              : variant == 2
+                                                  ? TIndexOptions{ixCaseInsensitive}
+                                                  : TIndexOptions{ixDescending, ixCaseInsensitive};
+                SCOPED_TRACE(std::to_string(distinct) + " values, " + field + ", options " +
+                             std::to_string(variant));
+                auto built = MakeDataSet(fields);
+                AppendRows(*built, rows);
+                built->AddIndex("ix", field, options);
+                built->SetIndexName("ix");
+
+                auto placed = MakeDataSet(fields);
+                placed->AddIndex("ix", field, options);
+                placed->SetIndexName("ix");
+                AppendRows(*placed, rows);
+
+                ASSERT_EQ(Column(*built, "Id"), Column(*placed, "Id"));
+            }
+        }
+    }
+}
+
+}  // namespace
