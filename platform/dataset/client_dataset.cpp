@@ -173,6 +173,10 @@ void TClientDataSet::ResetStructure() {
     FieldDefs().Clear();
     SetIndexName("");
     IndexDefs().Clear();
+    // The records of the old structure go at once: they would only be in
+    // the way of the new ones, and no field could read them.
+    impl_->Reset({});
+    impl_->created = false;
 }
 
 void TClientDataSet::CheckRoomForRecord(int64_t stored) const {

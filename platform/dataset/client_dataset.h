@@ -257,8 +257,9 @@ class TClientDataSet {
     // edit cancelled. Keeps the definitions and the records.
     void Close();
     // Gives up the table's structure before a new one is defined: closes the
-    // dataset, clears its field definitions, selects natural order and clears
-    // its index definitions. The records stay until the next CreateDataSet.
+    // dataset, clears its field definitions, selects natural order, clears
+    // its index definitions and gives up its records. Until the next
+    // CreateDataSet, Open raises as for a dataset never created.
     void ResetStructure();
 
     void Append();  // ends a pending edit, then a new null record at the end, dsInsert

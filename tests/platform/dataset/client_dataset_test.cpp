@@ -176,4 +176,20 @@ TEST(ListenerTest, ListenersHearUntilTheirSubscriptionGoes) {
     b.Reset();
 }
 
+// A structure given up takes its records along: nothing of the old table can
+// be opened under the new definitions, and the new table starts empty.
+TEST(ClientDataSetTest, AGivenUpStructureKeepsNoRecords) {
+    auto ds = MakeDataSet({{"a", ftString, 5}, {"b", ftFloat}});
+    AppendRows(*ds, {{"x", "1"}, {"y", "2"}});
+    ds->ResetStructure();
+    EXPECT_FALSE(ds->Active());
+    EXPECT_EQ(ds->FieldDefs().Count(), 0);
+    DefineFields(*ds, {{"c", ftBoolean}});
+    EXPECT_EQ(MessageOf<EDatabaseError>([&] { ds->Open(); }),
+              "cdsQMT1: Fehlender Datenprovider oder Datenpaket");
+    ds->CreateDataSet();
+    EXPECT_EQ(ds->RecordCount(), 0);
+    EXPECT_EQ(Column(*ds, "c"), Texts{});
+}
+
 }  // namespace
