@@ -279,6 +279,27 @@ struct StagedColumn {
     TColumnValues values;
     bool hasText = false;  // a text that is not null is kept
 
+    // Nulls up to record number records (not included): a column that a line
+    // gives no value is filled up only when it gets its next one.
+    void PadTo(size_t records, TFieldType type) {
+        if (values.nulls.size() >= records) return;
+        Fill(records, type);
+    }
+    void Fill(size_t records, TFieldType type) {
+        values.nulls.resize(records, 1);
+        switch (type) {
+            case ftFloat:
+                values.floats.resize(records);
+                break;
+            case ftBoolean:
+                values.bools.resize(records);
+                break;
+            default:
+                values.offsets.resize(records);
+                values.lengths.resize(records);
+                break;
+        }
+    }
     void PushNull(TFieldType type) {
         values.nulls.push_back(1);
         switch (type) {
@@ -318,21 +339,27 @@ struct StagedColumn {
         if (type == ftFloat) values.floats.assign(records, 0);
         if (type == ftBoolean) values.bools.assign(records, 0);
     }
+    // Room for records values and textBytes of texts. Only for large
+    // arrays, whose room is not memory until it is used.
     void Reserve(TFieldType type, size_t records, size_t textBytes) {
-        values.nulls.reserve(records);
+        ReserveLarge(values.nulls, records);
         switch (type) {
             case ftFloat:
-                values.floats.reserve(records);
+                ReserveLarge(values.floats, records);
                 break;
             case ftBoolean:
-                values.bools.reserve(records);
+                ReserveLarge(values.bools, records);
                 break;
             default:
-                values.offsets.reserve(records);
-                values.lengths.reserve(records);
-                values.texts.reserve(textBytes);
+                ReserveLarge(values.offsets, records);
+                ReserveLarge(values.lengths, records);
+                ReserveLarge(values.texts, textBytes);
                 break;
         }
+    }
+    template <class Array>
+    static void ReserveLarge(Array& array, size_t n) {
+        if (n * sizeof(array[0]) >= large_memory::kLargeBlock) array.reserve(n);
     }
 };
 
@@ -355,6 +382,7 @@ void ReadTableInOnePass(const std::vector<TFieldDef*>& defs, const char* records
         const size_t j = column++;
         ColumnGuess& guess = guesses[j];
         StagedColumn& col = staged[j];
+        col.PadTo(recordCount, guess.type);
         if (guess.type == ftString) {
             if (kind == 's') {
                 NoteText(guess, length);
@@ -411,10 +439,10 @@ void ReadTableInOnePass(const std::vector<TFieldDef*>& defs, const char* records
             const char* stop =
                 table_line::ScanTokens<true, true, true>(line, end, buffer, store, ok);
             if (!ok) throw NeedsTwoPasses{};
-            for (size_t j = column; j < columnCount; ++j) staged[j].PushNull(guesses[j].type);
             ++recordCount;
             line = AfterLineBreak(stop, end);
         }
+        for (size_t j = 0; j < columnCount; ++j) staged[j].PadTo(recordCount, guesses[j].type);
     } catch (const std::bad_alloc&) {
         throw NeedsTwoPasses{};
     }

@@ -54,6 +54,61 @@ void Storage::TieBreak(const std::vector<KeyPart>& parts, It begin, It end) cons
         if (parts.size() > 1) std::stable_sort(begin, end, byRest);
         return;
     }
+    // Texts that share their first sixteen weights and go on are ordered by
+    // the next sixteen, and so on, before any two are compared whole: the
+    // runs still equal when their texts end are left for the full comparison.
+    struct Run {
+        It begin;
+        It end;
+        size_t offset;  // the texts' weights before this are equal
+    };
+    std::vector<Run> work{{begin, end, 16}};
+    struct Chunk {
+        uint64_t high;
+        uint64_t low;
+        int32_t rec;
+    };
+    std::vector<Chunk> chunks;
+    while (!work.empty()) {
+        const Run run = work.back();
+        work.pop_back();
+        // A text that ends before offset, its weights there equal to the
+        // others', tells that all of them end there: they are equal in the
+        // first weights and only the full comparison can part them.
+        if (col.lengths[*run.begin] < run.offset) {
+            CollateRun(parts, run.begin, run.end);
+            continue;
+        }
+        chunks.clear();
+        for (It it = run.begin; it != run.end; ++it) {
+            uint64_t high = 0;
+            uint64_t low = 0;
+            const std::string_view text = col.Text(*it);
+            TextPrefix(text.substr(std::min(run.offset, text.size())), high, low);
+            chunks.push_back(first.descending ? Chunk{~high, ~low, *it} : Chunk{high, low, *it});
+        }
+        std::stable_sort(chunks.begin(), chunks.end(), [](const Chunk& a, const Chunk& b) {
+            return a.high != b.high ? a.high < b.high : a.low < b.low;
+        });
+        It out = run.begin;
+        for (size_t i = 0; i < chunks.size();) {
+            size_t j = i + 1;
+            while (j < chunks.size() && chunks[j].high == chunks[i].high &&
+                   chunks[j].low == chunks[i].low)
+                ++j;
+            const It subBegin = out;
+            for (size_t k = i; k < j; ++k) *out++ = chunks[k].rec;
+            if (j - i > 1) work.push_back(Run{subBegin, out, run.offset + 16});
+            i = j;
+        }
+    }
+}
+
+template <class It>
+void Storage::CollateRun(const std::vector<KeyPart>& parts, It begin, It end) const {
+    const KeyPart& first = parts[0];
+    const Column& col = columns[first.column];
+    auto byRest = [&](int32_t a, int32_t b) { return CompareRecords(parts, a, b, 1) < 0; };
     // Byte-identical texts (also a run of nulls) need no collation.
     const std::string_view head = col.Text(*begin);
     bool identical = true;

@@ -375,6 +375,9 @@ struct Storage {
     // the first key part) by the full comparison, stable.
     template <class It>
     void TieBreak(const std::vector<KeyPart>& parts, It begin, It end) const;
+    // The same for texts whose primary weights are all equal.
+    template <class It>
+    void CollateRun(const std::vector<KeyPart>& parts, It begin, It end) const;
 };
 
 }  // namespace dataset_detail

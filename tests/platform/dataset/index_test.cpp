@@ -118,11 +118,19 @@ std::vector<Texts> FewValueRows(size_t distinct, size_t records) {
         const size_t pick = next() % (distinct + 1);  // distinct choices and null
         Texts row = {std::to_string(r)};
         if (pick == distinct) {
-            row.insert(row.end(), {"~", "~", "~"});
+            row.insert(row.end(), {"~", "~", "~", "~"});
         } else {
             row.push_back(pick < names.size() ? names[pick] : "name " + std::to_string(pick));
             row.push_back(std::to_string(static_cast<double>(pick) - 2.5));
             row.push_back(pick % 2 ? "true" : "false");
+            // Long texts that part only after 16 or 32 bytes, some only in
+            // case or accents, some only in length.
+            const std::string stem =
+                pick % 3 ? "Stra\xdf\x65 \xc4hren Nr. " : "a common beginning, long enough ";
+            std::string tail = std::to_string(pick % 7);
+            if (pick % 4 == 1) tail += pick % 8 == 1 ? "\xc4" : "a";
+            if (pick % 5 == 2) tail = "";
+            row.push_back(stem + tail);
         }
         rows.push_back(row);
     }
@@ -132,12 +140,16 @@ std::vector<Texts> FewValueRows(size_t distinct, size_t records) {
 // An index built over the whole table lists the records as one kept up to
 // date record by record does (each posted record placed at its sorted place).
 TEST(IndexOrderTest, BuiltOverManyRecordsOfFewValuesAsPlacedOneByOne) {
-    const std::vector<FieldDecl> fields = {
-        {"Id", ftInteger}, {"Name", ftString, 20}, {"Amount", ftFloat}, {"Flag", ftBoolean}};
+    const std::vector<FieldDecl> fields = {{"Id", ftInteger},
+                                           {"Name", ftString, 20},
+                                           {"Amount", ftFloat},
+                                           {"Flag", ftBoolean},
+                                           {"Long", ftString, 60}};
     DecimalMark mark('.');
     for (const size_t distinct : {1, 3, 12, 63, 64, 65, 200}) {
         const std::vector<Texts> rows = FewValueRows(distinct, 1000);
-        for (const char* field : {"Name", "Amount", "Flag", "Flag;Name", "Name;Amount"}) {
+        for (const char* field :
+             {"Name", "Amount", "Flag", "Long", "Flag;Name", "Name;Amount", "Long;Flag"}) {
             for (int variant = 0; variant < 4; ++variant) {
                 const TIndexOptions options = variant == 0   ? TIndexOptions{}
                                               : variant == 1 ? TIndexOptions{ixDescending}
