@@ -400,6 +400,8 @@ void ReadTableInOnePass(const std::vector<TFieldDef*>& defs, const char* records
         }
         switch (guess.type) {
             case ftString:
+                // A text longer than a column can be is cut by the two passes.
+                if (value.size() > 0x7fffffff - 16) throw NeedsTwoPasses{};
                 col.PushText(value);
                 break;
             case ftBoolean:
