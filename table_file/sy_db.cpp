@@ -59,6 +59,18 @@ void ApplyGuesses(const std::vector<ColumnGuess>& guesses, const std::vector<TFi
     }
 }
 
+// Gives the definitions their kinds and sizes and creates the dataset from
+// them, open and empty (raises when there are none). A table of more records
+// than a dataset holds is refused before any is made.
+void CreateFromGuesses(const std::vector<ColumnGuess>& guesses, const std::vector<TFieldDef*>& defs,
+                       size_t recordCount, TClientDataSet& dataset) {
+    ApplyGuesses(guesses, defs);
+    if (recordCount > 0) dataset.CheckRoomForRecord(static_cast<int64_t>(recordCount - 1));
+    dataset.Close();
+    dataset.CreateDataSet();
+    dataset.Open();
+}
+
 // Gives the dataset the columns that the header line names, each a text of
 // size 16 so far; none, after the load error message, when it does not split.
 std::vector<TFieldDef*> ReadHeader(const table_line::LineSplitter& splitter, bool split,
@@ -153,14 +165,7 @@ void ReadTableInTwoPasses(std::string_view header, const char* records, const ch
             throw LoadFailure{};
         }
     }
-    ApplyGuesses(guesses, defs);
-
-    // Create the dataset from the definitions (raises when there are none).
-    // A table of more records than a dataset holds is refused before any is made.
-    if (recordCount > 0) dataset.CheckRoomForRecord(static_cast<int64_t>(recordCount - 1));
-    dataset.Close();
-    dataset.CreateDataSet();
-    dataset.Open();
+    CreateFromGuesses(guesses, defs, recordCount, dataset);
 
     // Load pass: one record per record line, straight into the storage.
     TBulkLoader loader(dataset, recordCount);
@@ -448,13 +453,7 @@ void ReadTableInOnePass(const std::vector<TFieldDef*>& defs, const char* records
     } catch (const std::bad_alloc&) {
         throw NeedsTwoPasses{};
     }
-    ApplyGuesses(guesses, defs);
-
-    // As the two passes do from here on.
-    if (recordCount > 0) dataset.CheckRoomForRecord(static_cast<int64_t>(recordCount - 1));
-    dataset.Close();
-    dataset.CreateDataSet();
-    dataset.Open();
+    CreateFromGuesses(guesses, defs, recordCount, dataset);
     TBulkLoader loader(dataset, 0);
     std::vector<TColumnValues> values(columnCount);
     for (size_t j = 0; j < columnCount; ++j) values[j] = std::move(staged[j].values);
@@ -480,58 +479,8 @@ class SpecialBytes {
     bool special_[256] = {};
 };
 
-// The text of the file being written, in one block that grows as it is
-// filled. It starts at what is known to be needed and grows by doubling; when
-// the doubled block cannot be had, by no more than is needed, so a save never
-// fails for want of room that it does not use. A large block grows in place
-// (the system moves its pages instead of copying them).
-class TextBuffer {
-  public:
-    TextBuffer() = default;
-    TextBuffer(const TextBuffer&) = delete;
-    TextBuffer& operator=(const TextBuffer&) = delete;
-    ~TextBuffer() { large_memory::Free(data_, capacity_); }
-
-    std::string_view View() const { return std::string_view(data_, size_); }
-    // Room for n more bytes; raises std::bad_alloc when there is none.
-    void Reserve(size_t n) {
-        if (capacity_ - size_ < n) Grow(n);
-    }
-    // The next byte to write; Reserve first, then Advance by what was written.
-    char* Cursor() { return data_ + size_; }
-    void Advance(size_t n) { size_ += n; }
-    void Clear() { size_ = 0; }
-    void Append(const char* text, size_t n) {
-        Reserve(n);
-        std::memcpy(data_ + size_, text, n);
-        size_ += n;
-    }
-    void Append(std::string_view text) { Append(text.data(), text.size()); }
-    void Push(char c) {
-        Reserve(1);
-        data_[size_++] = c;
-    }
-
-  private:
-    void Grow(size_t n) {
-        if (n > SIZE_MAX - size_) throw std::bad_alloc();
-        const size_t needed = size_ + n;
-        size_t wanted = capacity_ > SIZE_MAX / 2 ? SIZE_MAX : capacity_ * 2;
-        if (wanted < needed) wanted = needed;
-        void* grown = large_memory::Resize(data_, capacity_, wanted);
-        if (grown == nullptr && wanted > needed) {
-            wanted = needed;
-            grown = large_memory::Resize(data_, capacity_, wanted);
-        }
-        if (grown == nullptr) throw std::bad_alloc();
-        data_ = static_cast<char*>(grown);
-        capacity_ = wanted;
-    }
-
-    char* data_ = nullptr;
-    size_t size_ = 0;
-    size_t capacity_ = 0;
-};
+// The text of the file being written (see LargeBytes).
+using TextBuffer = LargeBytes;
 
 // Texts up to this length are escaped straight into room reserved for
 // their worst case; longer ones run by run, so that a save never asks for

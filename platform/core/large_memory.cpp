@@ -110,3 +110,19 @@ void Release(void* from, size_t bytes) noexcept {
 }
 
 }  // namespace large_memory
+
+bool LargeBytes::RoomForExactly(size_t capacity) noexcept {
+    if (capacity <= capacity_) return true;
+    void* grown = large_memory::Resize(data_, capacity_, capacity);
+    if (grown == nullptr) return false;
+    data_ = static_cast<char*>(grown);
+    capacity_ = capacity;
+    return true;
+}
+
+bool LargeBytes::Grow(size_t n) noexcept {
+    if (n > SIZE_MAX - size_) return false;
+    const size_t needed = size_ + n;
+    const size_t doubled = capacity_ > SIZE_MAX / 2 ? SIZE_MAX : capacity_ * 2;
+    return (doubled > needed && RoomForExactly(doubled)) || RoomForExactly(needed);
+}

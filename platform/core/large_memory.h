@@ -9,9 +9,11 @@
 // system at once. Smaller blocks come from the ordinary heap.
 
 #include <cstddef>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace large_memory {
@@ -32,6 +34,54 @@ void* Resize(void* block, size_t bytes, size_t wanted) noexcept;
 void Release(void* from, size_t bytes) noexcept;
 
 }  // namespace large_memory
+
+// Bytes in one block (see large_memory) that grows as it is filled: by
+// doubling, or by no more than is asked when the doubled block cannot be had,
+// so that it never fails for want of room that it does not use. A large block
+// grows in place where the system can move its pages instead of copying them.
+class LargeBytes {
+  public:
+    LargeBytes() = default;
+    LargeBytes(const LargeBytes&) = delete;
+    LargeBytes& operator=(const LargeBytes&) = delete;
+    ~LargeBytes() { large_memory::Free(data_, capacity_); }
+
+    char* Data() { return data_; }
+    const char* Data() const { return data_; }
+    size_t Size() const { return size_; }
+    size_t Capacity() const { return capacity_; }
+    std::string_view View() const { return std::string_view(data_, size_); }
+
+    // Room for n more bytes after Size; false when the memory cannot be had.
+    bool Room(size_t n) noexcept { return capacity_ - size_ >= n || Grow(n); }
+    // Room for capacity bytes in all, exactly; false when it cannot be had.
+    bool RoomForExactly(size_t capacity) noexcept;
+    // Room for n more bytes; raises std::bad_alloc when there is none.
+    void Reserve(size_t n) {
+        if (!Room(n)) throw std::bad_alloc();
+    }
+    // The next byte to write: room first, then Advance by what was written.
+    char* Cursor() { return data_ + size_; }
+    void Advance(size_t n) { size_ += n; }
+    void Clear() { size_ = 0; }
+    void Append(const char* bytes, size_t n) {
+        Reserve(n);
+        if (n != 0) std::memcpy(data_ + size_, bytes, n);
+        size_ += n;
+    }
+    void Append(std::string_view bytes) { Append(bytes.data(), bytes.size()); }
+    void Push(char c) {
+        Reserve(1);
+        data_[size_++] = c;
+    }
+
+  private:
+    bool Grow(size_t n) noexcept;
+
+    char* data_ = nullptr;
+    size_t size_ = 0;
+    size_t capacity_ = 0;
+};
 
 // An allocator for containers that may grow large (see large_memory).
 template <class T>

@@ -142,7 +142,7 @@ void TStringList::SaveToFile(const std::string& path) const {
 // ---------------------------------------------------------------------------
 
 void FileBytes::Load(const std::string& path) {
-    size_ = 0;
+    bytes_.Clear();
     released_ = 0;
     // Without blocking: opening a FIFO would otherwise wait for a writer.
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
@@ -159,35 +159,28 @@ void FileBytes::Load(const std::string& path) {
     // files that report no size (such as those under /proc) are read in blocks.
     const auto size = static_cast<uint64_t>(st.st_size);
     if (size >= SIZE_MAX / 2) RaiseOpen(path, ENOMEM);
-    if (!Reserve(size > 0 ? static_cast<size_t>(size) + 1 : 65536)) RaiseOpen(path, ENOMEM);
+    if (!bytes_.RoomForExactly(size > 0 ? static_cast<size_t>(size) + 1 : 65536))
+        RaiseOpen(path, ENOMEM);
     while (true) {
-        if (size_ == capacity_ && (capacity_ > SIZE_MAX / 2 || !Reserve(capacity_ * 2)))
+        if (bytes_.Size() == bytes_.Capacity() && !bytes_.Room(bytes_.Capacity()))
             RaiseOpen(path, ENOMEM);
-        const ssize_t n = ::read(fd.Get(), data_ + size_, capacity_ - size_);
+        const ssize_t n = ::read(fd.Get(), bytes_.Cursor(), bytes_.Capacity() - bytes_.Size());
         if (n < 0) {
             if (errno == EINTR) continue;
             RaiseOpen(path, errno);
         }
         if (n == 0) break;
-        size_ += static_cast<size_t>(n);
+        bytes_.Advance(static_cast<size_t>(n));
     }
 }
 
-bool FileBytes::Reserve(size_t capacity) {
-    if (capacity <= capacity_) return true;
-    void* grown = large_memory::Resize(data_, capacity_, capacity);
-    if (grown == nullptr) return false;
-    data_ = static_cast<char*>(grown);
-    capacity_ = capacity;
-    return true;
-}
-
 void FileBytes::ReleaseBefore(const char* upTo) noexcept {
-    if (upTo < data_ || upTo > data_ + size_) return;
-    const auto upToAt = static_cast<size_t>(upTo - data_);
+    char* const data = bytes_.Data();
+    if (upTo < data || upTo > data + bytes_.Size()) return;
+    const auto upToAt = static_cast<size_t>(upTo - data);
     // In steps of many pages: each step is one call to the system.
     if (upToAt < released_ + 4 * large_memory::kHugePage) return;
-    large_memory::Release(data_ + released_, upToAt - released_);
+    large_memory::Release(data + released_, upToAt - released_);
     released_ = upToAt & ~(large_memory::kHugePage - 1);
 }
 
@@ -262,46 +255,14 @@ class WholeText final : public FileText {
     std::string_view bytes_;
 };
 
-// A text made whole in memory, for writing a file where it stands: a text
-// that cannot be made must not leave the file half overwritten.
-class MadeText {
-  public:
-    MadeText() = default;
-    MadeText(const MadeText&) = delete;
-    MadeText& operator=(const MadeText&) = delete;
-    ~MadeText() { large_memory::Free(data_, capacity_); }
-
-    bool Make(const FileText& text) {
-        size_ = 0;
-        return text.Make([this](std::string_view piece) { Append(piece); });
-    }
-    std::string_view View() const { return std::string_view(data_, size_); }
-
-  private:
-    void Append(std::string_view piece) {
-        if (piece.size() > capacity_ - size_) {
-            if (piece.size() > SIZE_MAX / 2 - size_) throw std::bad_alloc();
-            const size_t wanted = std::max(size_ + piece.size(), 2 * capacity_);
-            void* grown = large_memory::Resize(data_, capacity_, wanted);
-            if (grown == nullptr) throw std::bad_alloc();
-            data_ = static_cast<char*>(grown);
-            capacity_ = wanted;
-        }
-        if (!piece.empty()) std::memcpy(data_ + size_, piece.data(), piece.size());
-        size_ += piece.size();
-    }
-
-    char* data_ = nullptr;
-    size_t size_ = 0;
-    size_t capacity_ = 0;
-};
-
 // Writes the text that text makes over target where it stands; false when
 // the text cannot be made (the file is then untouched), otherwise as WriteInPlace.
 bool MakeAndWriteInPlace(const std::string& path, const std::string& target, const struct stat& st,
                          const FileText& text) {
-    MadeText made;
-    if (!made.Make(text)) return false;
+    // Made whole in memory first: a text that cannot be made must not leave
+    // the file half overwritten.
+    LargeBytes made;
+    if (!text.Make([&made](std::string_view piece) { made.Append(piece); })) return false;
     if (!WriteInPlace(target, st, made.View())) RaiseCreate(path, errno);
     return true;
 }

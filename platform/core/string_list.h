@@ -63,26 +63,18 @@ class TStringList {
 // The bytes of a whole file, in a buffer that is not filled with zeros first.
 class FileBytes {
   public:
-    FileBytes() = default;
-    FileBytes(const FileBytes&) = delete;
-    FileBytes& operator=(const FileBytes&) = delete;
-    ~FileBytes() { large_memory::Free(data_, capacity_); }
-
     // Reads the whole file at path. Raises EFOpenError "Datei %s kann nicht
     // geöffnet werden. %s" (the full path, then the system's reason) when it
     // cannot be read, is no regular file or does not fit in memory.
     void Load(const std::string& path);
-    std::string_view View() const { return std::string_view(data_, size_); }
+    std::string_view View() const { return bytes_.View(); }
     // Gives back the memory of the bytes before upTo (a place within View())
     // that will not be read again; reads there give zeros afterwards.
     void ReleaseBefore(const char* upTo) noexcept;
     bool AnyReleased() const { return released_ > 0; }
 
   private:
-    bool Reserve(size_t capacity);  // false when the memory cannot be had
-    char* data_ = nullptr;
-    size_t size_ = 0;
-    size_t capacity_ = 0;
+    LargeBytes bytes_;
     size_t released_ = 0;  // the bytes before this are given back
 };
 
