@@ -61,7 +61,8 @@ TEST(Subscription, MovingHandsTheHandlerOnAndAssigningDropsTheOldOne) {
     moved = TSubscription();
     signal.Emit();
     EXPECT_EQ(second, 2);
-    other = std::move(other);  // self-assignment keeps it
+    TSubscription& same = other;
+    other = std::move(same);  // self-assignment keeps it
     signal.Emit();
     EXPECT_EQ(second, 3);
 }
@@ -159,6 +160,8 @@ TEST(Subscription, ADroppedHandlerIsDestroyedAndMayDropAnother) {
     auto token = std::make_shared<int>(0);
     TSubscription inner = signal.Subscribe([] {});
     struct DropsOnDestruction {
+        DropsOnDestruction(TSubscription* o, std::shared_ptr<int> t)
+            : other(o), token(std::move(t)) {}
         TSubscription* other;
         std::shared_ptr<int> token;
         ~DropsOnDestruction() {
