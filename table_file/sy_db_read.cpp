@@ -361,26 +361,76 @@ struct StagedColumn {
     }
 };
 
-// The records of the table text in one pass: every value kept as the kind
-// that its column has so far, the kinds and sizes found on the way. Raises
+// The records of a table in one pass: every value kept as the kind that its
+// column has so far, the kinds and sizes found on the way. Raises
 // NeedsTwoPasses for any table that this cannot read as the two passes read
 // it: a line that does not split or has too many tokens, a text before the
 // first number or truth value of its column, a value that its column's kind
-// does not take, a table too large for the memory.
-void ReadTableInOnePass(const std::vector<TFieldDef*>& defs, const char* records, const char* end,
-                        TClientDataSet& dataset, FileBytes& bytes) {
-    const size_t columnCount = defs.size();
-    const char* const last = StartOfLastLine(records, end);
-    std::vector<ColumnGuess> guesses(columnCount);
-    std::vector<StagedColumn> staged(columnCount);
-    size_t recordCount = 0;
-    size_t column = 0;
-    auto store = [&](char kind, const char* data, size_t kept, size_t length) {
-        if (column >= columnCount) throw NeedsTwoPasses{};
-        const size_t j = column++;
-        ColumnGuess& guess = guesses[j];
-        StagedColumn& col = staged[j];
-        col.PadTo(recordCount, guess.type);
+// does not take, a text too long for a column, a table too large for the
+// memory.
+class OnePass {
+  public:
+    // recordBytes: about how many bytes the record lines take, for the room
+    // made ready once the first records are read.
+    OnePass(std::vector<TFieldDef*> defs, size_t recordBytes)
+        : defs_(std::move(defs)),
+          recordBytes_(recordBytes),
+          guesses_(defs_.size()),
+          staged_(defs_.size()) {}
+
+    // Reads the record lines that begin in [from, to), each ending at its
+    // line break before end. release, when given, gets back the bytes read.
+    void ReadLines(const char* from, const char* to, const char* end, FileBytes* release) {
+        auto store = [this](char kind, const char* data, size_t kept, size_t length) {
+            Store(kind, data, kept, length);
+        };
+        try {
+            for (const char* line = from; line < to;) {
+                if (recordCount_ == kSampleRecords) MakeRoom();
+                if (release != nullptr && (recordCount_ & 1023) == 0) release->ReleaseBefore(line);
+                column_ = 0;
+                bool ok = true;
+                const char* stop =
+                    table_line::ScanTokens<true, true, true>(line, end, buffer_, store, ok);
+                if (!ok) throw NeedsTwoPasses{};
+                ++recordCount_;
+                const char* next = AfterLineBreak(stop, end);
+                bytesRead_ += static_cast<size_t>(next - line);
+                line = next;
+            }
+        } catch (const std::bad_alloc&) {
+            throw NeedsTwoPasses{};
+        }
+    }
+
+    // Gives the columns their kinds and sizes and the dataset the records.
+    void Finish(TClientDataSet& dataset) {
+        const size_t columnCount = defs_.size();
+        try {
+            for (size_t j = 0; j < columnCount; ++j)
+                staged_[j].PadTo(recordCount_, guesses_[j].type);
+        } catch (const std::bad_alloc&) {
+            throw NeedsTwoPasses{};
+        }
+        CreateFromGuesses(guesses_, defs_, recordCount_, dataset);
+        TBulkLoader loader(dataset, 0);
+        std::vector<TColumnValues> values(columnCount);
+        for (size_t j = 0; j < columnCount; ++j) values[j] = std::move(staged_[j].values);
+        staged_.clear();
+        loader.TakeColumns(values, recordCount_);
+        loader.Finish();
+        dataset.Close();
+    }
+
+  private:
+    static constexpr size_t kSampleRecords = 1024;
+
+    void Store(char kind, const char* data, size_t kept, size_t length) {
+        if (column_ >= defs_.size()) throw NeedsTwoPasses{};
+        const size_t j = column_++;
+        ColumnGuess& guess = guesses_[j];
+        StagedColumn& col = staged_[j];
+        col.PadTo(recordCount_, guess.type);
         if (guess.type == ftString) {
             if (kind == 's') {
                 NoteText(guess, length);
@@ -416,47 +466,54 @@ void ReadTableInOnePass(const std::vector<TFieldDef*>& defs, const char* records
                 break;
             }
         }
-    };
-    table_line::ScanBuffer buffer;
-    constexpr size_t kSampleRecords = 1024;
-    try {
-        for (const char* line = records; line < last;) {
-            if (recordCount == kSampleRecords) {
-                // Room for the rest, as the records so far let expect it.
-                const double scale =
-                    1.25 * static_cast<double>(end - records) / static_cast<double>(line - records);
-                const auto expected = static_cast<size_t>(scale * kSampleRecords) + 16;
-                for (size_t j = 0; j < columnCount; ++j) {
-                    staged[j].Reserve(
-                        guesses[j].type, expected,
-                        static_cast<size_t>(scale *
-                                            static_cast<double>(staged[j].values.texts.size())));
-                }
-            }
-            if ((recordCount & 1023) == 0) bytes.ReleaseBefore(line);
-            column = 0;
-            bool ok = true;
-            const char* stop =
-                table_line::ScanTokens<true, true, true>(line, end, buffer, store, ok);
-            if (!ok) throw NeedsTwoPasses{};
-            ++recordCount;
-            line = AfterLineBreak(stop, end);
-        }
-        for (size_t j = 0; j < columnCount; ++j) staged[j].PadTo(recordCount, guesses[j].type);
-    } catch (const std::bad_alloc&) {
-        throw NeedsTwoPasses{};
     }
-    CreateFromGuesses(guesses, defs, recordCount, dataset);
-    TBulkLoader loader(dataset, 0);
-    std::vector<TColumnValues> values(columnCount);
-    for (size_t j = 0; j < columnCount; ++j) values[j] = std::move(staged[j].values);
-    staged.clear();
-    loader.TakeColumns(values, recordCount);
-    loader.Finish();
-    dataset.Close();
+
+    // Room for the rest of the records, as the ones so far let expect it.
+    void MakeRoom() {
+        if (bytesRead_ == 0) return;
+        const double scale =
+            1.25 * static_cast<double>(recordBytes_) / static_cast<double>(bytesRead_);
+        const auto expected = static_cast<size_t>(scale * kSampleRecords) + 16;
+        for (size_t j = 0; j < defs_.size(); ++j) {
+            staged_[j].Reserve(
+                guesses_[j].type, expected,
+                static_cast<size_t>(scale * static_cast<double>(staged_[j].values.texts.size())));
+        }
+    }
+
+    std::vector<TFieldDef*> defs_;
+    size_t recordBytes_;
+    std::vector<ColumnGuess> guesses_;
+    std::vector<StagedColumn> staged_;
+    size_t recordCount_ = 0;
+    size_t bytesRead_ = 0;
+    size_t column_ = 0;  // the column of the next token on the line
+    table_line::ScanBuffer buffer_;
+};
+
+// The first four lines of the text [begin, end): false when it has fewer.
+// The third one is the header line.
+bool FirstLines(const char* begin, const char* end, const char* (&starts)[4],
+                std::string_view& header) {
+    const char* p = begin;
+    for (int n = 0; n < 4; ++n) {
+        if (p == end) return false;
+        starts[n] = p;
+        p = AfterLineBreak(FindLineBreak(p, end), end);
+    }
+    header =
+        std::string_view(starts[2], static_cast<size_t>(FindLineBreak(starts[2], end) - starts[2]));
+    return true;
 }
 
 enum class Outcome { Loaded, Failed, Untouched, TwoPassesNeeded };
+
+void CloseAfterFailure(TClientDataSet& dataset) {
+    try {
+        dataset.Close();
+    } catch (...) {
+    }
+}
 
 // Reads the table text of bytes into dataset, in one pass where it can.
 Outcome LoadTable(FileBytes& bytes, TClientDataSet& dataset, bool onePass) {
@@ -466,24 +523,19 @@ Outcome LoadTable(FileBytes& bytes, TClientDataSet& dataset, bool onePass) {
         text = text.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - text.data()));
     }
     const char* const end = text.data() + text.size();
-    // The first four lines: fewer leave the dataset untouched.
+    // Fewer than four lines leave the dataset untouched.
     const char* starts[4];
-    const char* p = text.data();
-    for (int n = 0; n < 4; ++n) {
-        if (p == end) return Outcome::Untouched;
-        starts[n] = p;
-        p = AfterLineBreak(FindLineBreak(p, end), end);
-    }
-    // Header: the third line names the columns.
-    const std::string_view header(starts[2],
-                                  static_cast<size_t>(FindLineBreak(starts[2], end) - starts[2]));
+    std::string_view header;
+    if (!FirstLines(text.data(), end, starts, header)) return Outcome::Untouched;
     try {
         if (onePass) {
             table_line::LineSplitter splitter;
             // A header that does not split is left to the two passes, which
             // tell of it once.
             if (!splitter.Split(header)) return Outcome::TwoPassesNeeded;
-            ReadTableInOnePass(ReadHeader(splitter, true, dataset), starts[3], end, dataset, bytes);
+            OnePass pass(ReadHeader(splitter, true, dataset), static_cast<size_t>(end - starts[3]));
+            pass.ReadLines(starts[3], StartOfLastLine(starts[3], end), end, &bytes);
+            pass.Finish(dataset);
         } else {
             ReadTableInTwoPasses(header, starts[3], end, dataset, bytes);
         }
@@ -491,10 +543,66 @@ Outcome LoadTable(FileBytes& bytes, TClientDataSet& dataset, bool onePass) {
     } catch (const NeedsTwoPasses&) {
         return Outcome::TwoPassesNeeded;
     } catch (...) {
-        try {
-            dataset.Close();
-        } catch (...) {
+        CloseAfterFailure(dataset);
+        return Outcome::Failed;
+    }
+}
+
+// Files from this size on are read through a window instead of whole.
+constexpr uint64_t kStreamedFrom = uint64_t{4} << 20;
+constexpr size_t kBlockBytes = size_t{1} << 20;
+
+// Reads a large table file in one pass through a window of a few blocks,
+// which the pass moves over the file: the file is never held whole. Leaves
+// any file it cannot read so (a NUL byte, a header beyond the first block,
+// any table the one pass leaves to the two) to the reading of the whole file.
+Outcome StreamTable(FileStream& file, TClientDataSet& dataset) {
+    LargeBytes window;
+    bool atEnd = false;
+    // One block more; false at the end of the file or at a NUL byte, where
+    // the text ends.
+    auto readBlock = [&] {
+        const size_t before = window.Size();
+        if (file.ReadInto(window, kBlockBytes) == 0) {
+            atEnd = true;
+            return false;
         }
+        return std::memchr(window.Data() + before, '\0', window.Size() - before) == nullptr;
+    };
+    if (!readBlock()) return Outcome::TwoPassesNeeded;
+    const char* starts[4];
+    std::string_view header;
+    // Within the first block: a break at its very end, which the next block
+    // might go on, leaves fewer than four lines there.
+    if (!FirstLines(window.Data(), window.Data() + window.Size(), starts, header))
+        return Outcome::TwoPassesNeeded;
+    table_line::LineSplitter splitter;
+    if (!splitter.Split(header)) return Outcome::TwoPassesNeeded;
+    try {
+        OnePass pass(ReadHeader(splitter, true, dataset), static_cast<size_t>(file.Size()));
+        size_t lineAt = static_cast<size_t>(starts[3] - window.Data());
+        while (true) {
+            const char* const base = window.Data();
+            const char* const end = base + window.Size();
+            // The window's last line may go on in the next block, or be the
+            // file's last line, which is never examined.
+            const char* const last = StartOfLastLine(base + lineAt, end);
+            pass.ReadLines(base + lineAt, last, end, nullptr);
+            if (atEnd) break;
+            window.EraseFront(static_cast<size_t>(last - base));
+            lineAt = 0;
+            if (!readBlock() && !atEnd) throw NeedsTwoPasses{};
+        }
+        pass.Finish(dataset);
+        return Outcome::Loaded;
+    } catch (const NeedsTwoPasses&) {
+        return Outcome::TwoPassesNeeded;
+    } catch (const EFOpenError&) {
+        // The file could not be read on: as when it cannot be read at all.
+        CloseAfterFailure(dataset);
+        throw;
+    } catch (...) {
+        CloseAfterFailure(dataset);
         return Outcome::Failed;
     }
 }
@@ -502,6 +610,14 @@ Outcome LoadTable(FileBytes& bytes, TClientDataSet& dataset, bool onePass) {
 }  // namespace
 
 bool LoadTableFile(const std::string& path, TClientDataSet& dataset) {
+    {
+        FileStream file;
+        file.Open(path);
+        if (file.Size() >= kStreamedFrom) {
+            const Outcome outcome = StreamTable(file, dataset);
+            if (outcome != Outcome::TwoPassesNeeded) return outcome == Outcome::Loaded;
+        }
+    }
     FileBytes bytes;
     bytes.Load(path);
     Outcome outcome = LoadTable(bytes, dataset, true);

@@ -64,6 +64,15 @@ class LargeBytes {
     char* Cursor() { return data_ + size_; }
     void Advance(size_t n) { size_ += n; }
     void Clear() { size_ = 0; }
+    // Drops the first n bytes; the rest moves to the front.
+    void EraseFront(size_t n) {
+        if (n >= size_) {
+            size_ = 0;
+            return;
+        }
+        std::memmove(data_, data_ + n, size_ - n);
+        size_ -= n;
+    }
     void Append(const char* bytes, size_t n) {
         Reserve(n);
         if (n != 0) std::memcpy(data_ + size_, bytes, n);

@@ -141,9 +141,14 @@ void TStringList::SaveToFile(const std::string& path) const {
 
 // ---------------------------------------------------------------------------
 
-void FileBytes::Load(const std::string& path) {
-    bytes_.Clear();
-    released_ = 0;
+FileStream::~FileStream() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void FileStream::Open(const std::string& path) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    path_ = path;
     // Without blocking: opening a FIFO would otherwise wait for a writer.
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (fd.Get() < 0) RaiseOpen(path, errno);
@@ -154,23 +159,37 @@ void FileBytes::Load(const std::string& path) {
     if (!S_ISREG(st.st_mode)) RaiseNotRegular<EFOpenError>(Msg::FOpenError, path);
     const int flags = ::fcntl(fd.Get(), F_GETFL);
     if (flags >= 0) ::fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK);
+    size_ = static_cast<uint64_t>(st.st_size);
+    fd_ = fd.Release();
+}
 
+size_t FileStream::ReadInto(LargeBytes& bytes, size_t n) {
+    if (!bytes.Room(n)) RaiseOpen(path_, ENOMEM);
+    while (true) {
+        const ssize_t got = ::read(fd_, bytes.Cursor(), n);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            RaiseOpen(path_, errno);
+        }
+        bytes.Advance(static_cast<size_t>(got));
+        return static_cast<size_t>(got);
+    }
+}
+
+void FileBytes::Load(const std::string& path) {
+    bytes_.Clear();
+    released_ = 0;
+    FileStream file;
+    file.Open(path);
     // One read for a regular file (one byte more, to see the end at once);
     // files that report no size (such as those under /proc) are read in blocks.
-    const auto size = static_cast<uint64_t>(st.st_size);
+    const uint64_t size = file.Size();
     if (size >= SIZE_MAX / 2) RaiseOpen(path, ENOMEM);
     if (!bytes_.RoomForExactly(size > 0 ? static_cast<size_t>(size) + 1 : 65536))
         RaiseOpen(path, ENOMEM);
     while (true) {
-        if (bytes_.Size() == bytes_.Capacity() && !bytes_.Room(bytes_.Capacity()))
-            RaiseOpen(path, ENOMEM);
-        const ssize_t n = ::read(fd.Get(), bytes_.Cursor(), bytes_.Capacity() - bytes_.Size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            RaiseOpen(path, errno);
-        }
-        if (n == 0) break;
-        bytes_.Advance(static_cast<size_t>(n));
+        const size_t room = bytes_.Capacity() - bytes_.Size();
+        if (file.ReadInto(bytes_, room > 0 ? room : bytes_.Capacity()) == 0) break;
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The platform's string list: an ordered list of 8-bit texts.
 
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -61,6 +62,32 @@ class TStringList {
 };
 
 // The bytes of a whole file, in a buffer that is not filled with zeros first.
+// A regular file read front to back, block by block, for a reader that
+// walks it once and need not hold all of it.
+class FileStream {
+  public:
+    FileStream() = default;
+    FileStream(const FileStream&) = delete;
+    FileStream& operator=(const FileStream&) = delete;
+    ~FileStream();
+
+    // Opens the file at path for reading. Raises EFOpenError "Datei %s kann
+    // nicht geöffnet werden. %s" (the full path, then the system's reason)
+    // when it cannot be opened or is no regular file; never waits on a FIFO.
+    void Open(const std::string& path);
+    // The size the file had when it was opened (0 for files that report none).
+    uint64_t Size() const { return size_; }
+    // Appends up to n more bytes of the file to bytes (growing it as needed);
+    // the number appended, 0 at the end. Raises EFOpenError for a failed read
+    // or when there is no memory for the bytes.
+    size_t ReadInto(LargeBytes& bytes, size_t n);
+
+  private:
+    std::string path_;
+    int fd_ = -1;
+    uint64_t size_ = 0;
+};
+
 class FileBytes {
   public:
     // Reads the whole file at path. Raises EFOpenError "Datei %s kann nicht

@@ -635,3 +635,50 @@ TEST(DifferentialTest, WriterAgreesOnTextsAcrossBlocksAndPieces) {
 }
 
 }  // namespace
+
+namespace {
+
+// Large files are read block by block: a line break, an escape or a quoted
+// text that a block's end cuts in two reads as if the file stood whole.
+TEST(DifferentialTest, WhatABlocksEndCutsReadsAsIfTheFileStoodWhole) {
+    constexpr size_t kBlock = size_t{1} << 20;
+    const struct {
+        const char* what;
+        const char* before;  // the bytes that end just before a block's end
+        const char* after;   // the bytes that begin the next block
+    } cases[] = {
+        {"CR LF parted", "\"a\",1,\r", "\n"},
+        {"a lone CR at the end", "\"a\",1,\r", "\"b\",2,\r\n"},
+        {"LF at the end", "\"a\",1,\n", "\"b\",2,\r\n"},
+        {"LF first in the next block", "\"a\",1,", "\n\"b\",2,\r\n"},
+        {"an escape parted", "\"a\\", "\"b\",1,\r\n"},
+        {"a quoted text parted", "\"lo", "ng\",1,\r\n"},
+        {"a number parted", "\"a\",1.2", "5,\r\n"},
+        {"a bad line parted", "\"a\",tr", "u,\r\n"},
+    };
+    ScratchDir dir;
+    const std::string path = dir.File("blocks.qmt");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string file =
+            "/* Quimbly Table Format 0.9 */\r\nquiTables[quiTables.length] = new Array(\r\n"
+            "\"Text\",\"Number\",\r\n";
+        for (int block = 1; block <= 5; ++block) {
+            while (file.size() + 40 < block * kBlock) file += "\"filler\",7,\r\n";
+            // One line of the length that brings the cut to the block's end.
+            const size_t room = block * kBlock - file.size() - std::strlen(c.before);
+            file += "\"" + std::string(room - 6, 'x') + "\",3,\n";
+            file += c.before;
+            ASSERT_EQ(file.size(), block * kBlock);
+            file += c.after;
+        }
+        file += "\"end\",9,\r\n2);\r\n";
+        WriteBytes(path, file);
+        const std::string expected = LoadWith(reference::LoadTableFile, path);
+        const std::string actual = LoadWith(LoadTableFile, path);
+        EXPECT_EQ(expected.substr(0, 300), actual.substr(0, 300));
+        EXPECT_TRUE(expected == actual) << "the outcomes differ past their beginnings";
+    }
+}
+
+}  // namespace
