@@ -506,7 +506,9 @@ bool FirstLines(const char* begin, const char* end, const char* (&starts)[4],
     return true;
 }
 
-enum class Outcome { Loaded, Failed, Untouched, TwoPassesNeeded };
+// What a reading came to; the last two ask for another reading of the whole
+// file: in one pass where it can, or in the two passes.
+enum class Outcome { Loaded, Failed, Untouched, WholeFileNeeded, TwoPassesNeeded };
 
 void CloseAfterFailure(TClientDataSet& dataset) {
     try {
@@ -553,9 +555,10 @@ constexpr uint64_t kStreamedFrom = uint64_t{4} << 20;
 constexpr size_t kBlockBytes = size_t{1} << 20;
 
 // Reads a large table file in one pass through a window of a few blocks,
-// which the pass moves over the file: the file is never held whole. Leaves
-// any file it cannot read so (a NUL byte, a header beyond the first block,
-// any table the one pass leaves to the two) to the reading of the whole file.
+// which the pass moves over the file: the file is never held whole. Leaves a
+// file with a NUL byte or a header beyond the first block to the one pass
+// over the whole file, and any table the one pass leaves to the two passes
+// to them.
 Outcome StreamTable(FileStream& file, TClientDataSet& dataset) {
     LargeBytes window;
     bool atEnd = false;
@@ -569,13 +572,13 @@ Outcome StreamTable(FileStream& file, TClientDataSet& dataset) {
         }
         return std::memchr(window.Data() + before, '\0', window.Size() - before) == nullptr;
     };
-    if (!readBlock()) return Outcome::TwoPassesNeeded;
+    if (!readBlock()) return Outcome::WholeFileNeeded;
     const char* starts[4];
     std::string_view header;
     // Within the first block: a break at its very end, which the next block
     // might go on, leaves fewer than four lines there.
     if (!FirstLines(window.Data(), window.Data() + window.Size(), starts, header))
-        return Outcome::TwoPassesNeeded;
+        return Outcome::WholeFileNeeded;
     table_line::LineSplitter splitter;
     if (!splitter.Split(header)) return Outcome::TwoPassesNeeded;
     try {
@@ -591,7 +594,8 @@ Outcome StreamTable(FileStream& file, TClientDataSet& dataset) {
             if (atEnd) break;
             window.EraseFront(static_cast<size_t>(last - base));
             lineAt = 0;
-            if (!readBlock() && !atEnd) throw NeedsTwoPasses{};
+            // A NUL byte ends the text: the whole file is read up to it.
+            if (!readBlock() && !atEnd) return Outcome::WholeFileNeeded;
         }
         pass.Finish(dataset);
         return Outcome::Loaded;
@@ -610,17 +614,17 @@ Outcome StreamTable(FileStream& file, TClientDataSet& dataset) {
 }  // namespace
 
 bool LoadTableFile(const std::string& path, TClientDataSet& dataset) {
+    Outcome outcome = Outcome::WholeFileNeeded;
     {
         FileStream file;
         file.Open(path);
-        if (file.Size() >= kStreamedFrom) {
-            const Outcome outcome = StreamTable(file, dataset);
-            if (outcome != Outcome::TwoPassesNeeded) return outcome == Outcome::Loaded;
-        }
+        if (file.Size() >= kStreamedFrom) outcome = StreamTable(file, dataset);
     }
+    if (outcome != Outcome::WholeFileNeeded && outcome != Outcome::TwoPassesNeeded)
+        return outcome == Outcome::Loaded;
     FileBytes bytes;
     bytes.Load(path);
-    Outcome outcome = LoadTable(bytes, dataset, true);
+    if (outcome == Outcome::WholeFileNeeded) outcome = LoadTable(bytes, dataset, true);
     if (outcome == Outcome::TwoPassesNeeded) {
         // The one pass gives back the bytes behind it: then they are read again.
         if (bytes.AnyReleased()) bytes.Load(path);
