@@ -354,13 +354,18 @@ bool WriteFileAtomically(const std::string& path, const FileText& text) {
         }
         ::fchmod(fd.Get(), mode);
 
-        // Each piece is written as it is made; the system is asked to start
-        // putting it on the disk at once, while the next pieces are made.
+        // Each piece is written as it is made; every few megabytes the system
+        // is asked to start putting them on the disk, while the next ones are made.
+        constexpr off_t kWriteBackStep = off_t{8} << 20;
         off_t written = 0;
+        off_t started = 0;  // writeback is asked for the bytes before this
         const bool made = text.Make([&](std::string_view piece) {
             if (!WriteAll(fd.Get(), piece.data(), piece.size())) throw EWriteError(Msg::WriteError);
-            StartWriteBack(fd.Get(), written, piece.size());
             written += static_cast<off_t>(piece.size());
+            if (written - started >= kWriteBackStep) {
+                StartWriteBack(fd.Get(), started, static_cast<size_t>(written - started));
+                started = written;
+            }
         });
         if (!made) return false;
         if (::fsync(fd.Get()) != 0 || ::close(fd.Release()) != 0) {
