@@ -18,6 +18,7 @@
 #include <string>
 
 #include "platform/dataset/client_dataset.h"
+#include "table_file/sy_db.h"
 
 namespace bench_table {
 
@@ -74,6 +75,29 @@ inline long StatusKb(const char* field) {
         if (line.compare(0, n, field) == 0) return std::atol(line.c_str() + n + 1);
     }
     return -1;
+}
+
+// One load of path and the memory it took: the resident memory before it
+// and at its peak, in kB (meant for a fresh process, see RunLoadAndReport).
+struct LoadPeak {
+    bool ok;
+    long beforeKb;
+    long peakKb;
+    double fileBytes;
+    double GrowthMb() const { return static_cast<double>(peakKb - beforeKb) / 1e3; }
+    double Ratio() const { return static_cast<double>(peakKb - beforeKb) * 1024.0 / fileBytes; }
+};
+
+inline LoadPeak MeasureLoadPeak(const char* path) {
+    LoadPeak m{};
+    m.beforeKb = StatusKb("VmRSS:");
+    {
+        TClientDataSet ds;
+        m.ok = LoadTableFile(path, ds);
+        m.peakKb = StatusKb("VmHWM:");
+    }
+    m.fileBytes = static_cast<double>(FileSize(path));
+    return m;
 }
 
 // Runs this program again in a fresh process with --load-and-report path, so

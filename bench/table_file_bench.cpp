@@ -34,7 +34,6 @@ using bench_table::FileSize;
 using bench_table::FillTable;
 using bench_table::kRecords;
 using bench_table::ReadAndCountLines;
-using bench_table::StatusKb;
 
 std::string SourcePath() {
     return BenchDir() + "/big.qmt";
@@ -92,17 +91,13 @@ BENCHMARK(BM_SaveTableFile)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // In the child: loads path and reports the peak memory growth.
 int LoadAndReportPeak(const char* path) {
-    const long before = StatusKb("VmRSS:");
-    TClientDataSet ds;
-    const bool ok = LoadTableFile(path, ds);
-    const long peak = StatusKb("VmHWM:");
-    const double size = static_cast<double>(FileSize(path));
+    const bench_table::LoadPeak m = bench_table::MeasureLoadPeak(path);
     std::printf(
         "load %s: file %.1f MB, RSS before %.1f MB, peak %.1f MB, growth %.1f MB = %.2f x file "
         "size\n",
-        ok ? "ok" : "FAILED", size / 1e6, before / 1e3, peak / 1e3, (peak - before) / 1e3,
-        (peak - before) * 1024.0 / size);
-    return ok ? 0 : 1;
+        m.ok ? "ok" : "FAILED", m.fileBytes / 1e6, m.beforeKb / 1e3, m.peakKb / 1e3, m.GrowthMb(),
+        m.Ratio());
+    return m.ok ? 0 : 1;
 }
 
 // Writes the file, then loads it in a fresh process of this program.

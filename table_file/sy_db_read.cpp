@@ -244,33 +244,6 @@ const char* StartOfLastLine(const char* records, const char* end) {
     return p;
 }
 
-// The value of a number text of the plain form [-]digits[.digits] with at
-// most 15 digits, exactly as TryStrToFloat reads it; false for other forms.
-bool ReadPlainNumber(const char* p, const char* const e, double& value) {
-    const bool negative = p < e && *p == '-';
-    if (negative) ++p;
-    uint64_t whole = 0;
-    size_t digits = 0;
-    size_t fraction = 0;
-    for (; p < e && static_cast<unsigned>(*p - '0') < 10; ++p, ++digits) {
-        whole = whole * 10 + static_cast<unsigned>(*p - '0');
-    }
-    if (p < e && *p == '.') {
-        for (++p; p < e && static_cast<unsigned>(*p - '0') < 10; ++p, ++fraction) {
-            whole = whole * 10 + static_cast<unsigned>(*p - '0');
-        }
-    }
-    digits += fraction;
-    if (p != e || digits == 0 || digits > 15) return false;
-    // At most 15 digits are exact in a double, as is every power of ten up
-    // to 10^22: one division gives the correctly rounded value.
-    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const double magnitude = static_cast<double>(whole) / kPowers[fraction];
-    value = negative ? -magnitude : magnitude;
-    return true;
-}
-
 // One column while the one pass reads it: its values, kept as the kind that
 // its values so far give it.
 struct StagedColumn {
@@ -459,7 +432,7 @@ class OnePass {
                 // The file's "." is the decimal mark whatever the locale; a
                 // text holding "," converts as well.
                 double number = 0;
-                if (!ReadPlainNumber(data, data + kept, number) &&
+                if (!TryPlainDecimalToFloat(value, number) &&
                     !TryStrToFloat(value, number, '.', ','))
                     throw NeedsTwoPasses{};
                 col.PushFloat(number);
@@ -615,15 +588,20 @@ Outcome StreamTable(FileStream& file, TClientDataSet& dataset) {
 
 bool LoadTableFile(const std::string& path, TClientDataSet& dataset) {
     Outcome outcome = Outcome::WholeFileNeeded;
+    FileBytes bytes;
     {
         FileStream file;
         file.Open(path);
-        if (file.Size() >= kStreamedFrom) outcome = StreamTable(file, dataset);
+        if (file.Size() < kStreamedFrom) {
+            bytes.Load(file);
+        } else {
+            outcome = StreamTable(file, dataset);
+            if (outcome != Outcome::WholeFileNeeded && outcome != Outcome::TwoPassesNeeded)
+                return outcome == Outcome::Loaded;
+            // What the window read is read again, whole.
+            bytes.Load(path);
+        }
     }
-    if (outcome != Outcome::WholeFileNeeded && outcome != Outcome::TwoPassesNeeded)
-        return outcome == Outcome::Loaded;
-    FileBytes bytes;
-    bytes.Load(path);
     if (outcome == Outcome::WholeFileNeeded) outcome = LoadTable(bytes, dataset, true);
     if (outcome == Outcome::TwoPassesNeeded) {
         // The one pass gives back the bytes behind it: then they are read again.

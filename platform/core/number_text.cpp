@@ -30,6 +30,10 @@ void InitFormatSettingsFromLocale() {
 
 namespace {
 
+// The powers of ten that a double holds exactly, 10^0 to 10^15.
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
 // The digits d1d2...dn (no trailing zeros) and the exponent of value =
 // d1.d2...dn x 10^exp10, value rounded to 15 significant digits. value is
 // finite and positive.
@@ -125,11 +129,9 @@ char* WriteFloatText(char* out, double value, char decimalMark) {
         // number, within half a unit of the last place of the value, is then
         // the nearest 15-digit number to it (no tie is that close), so its
         // digits are the rounded ones, found without the general conversion.
-        static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
         int whole = 1;  // digits before the mark
-        while (value >= kPowers[whole]) ++whole;
-        const double scaled = value * kPowers[15 - whole];
+        while (value >= kPowersOfTen[whole]) ++whole;
+        const double scaled = value * kPowersOfTen[15 - whole];
         if (scaled == std::trunc(scaled) && scaled >= 1e14 && scaled < 1e15) {
             const auto whole15 = static_cast<uint64_t>(scaled);
             WriteDigits(digits, 7, static_cast<uint32_t>(whole15 / 100000000));
@@ -263,6 +265,31 @@ bool OutOfRangeValue(std::string_view intDigits, std::string_view fracDigits,
 
 }  // namespace
 
+bool TryPlainDecimalToFloat(std::string_view text, double& value) {
+    const char* p = text.data();
+    const char* const e = p + text.size();
+    const bool negative = p < e && *p == '-';
+    if (negative) ++p;
+    uint64_t whole = 0;
+    size_t digits = 0;
+    size_t fraction = 0;
+    for (; p < e && static_cast<unsigned>(*p - '0') < 10; ++p, ++digits) {
+        whole = whole * 10 + static_cast<unsigned>(*p - '0');
+    }
+    if (p < e && *p == '.') {
+        for (++p; p < e && static_cast<unsigned>(*p - '0') < 10; ++p, ++fraction) {
+            whole = whole * 10 + static_cast<unsigned>(*p - '0');
+        }
+    }
+    digits += fraction;
+    if (p != e || digits == 0 || digits > 15) return false;
+    // As in TryStrToFloat: at most 15 digits and the powers of ten up to
+    // 10^22 are exact, so one division gives the correctly rounded value.
+    const double magnitude = static_cast<double>(whole) / kPowersOfTen[fraction];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 bool TryStrToFloat(std::string_view text, double& value, char decimalMark) {
     return TryStrToFloat(text, value, decimalMark, decimalMark);
 }
@@ -318,9 +345,7 @@ bool TryStrToFloat(std::string_view text, double& value, char decimalMark, char 
         uint64_t whole = 0;
         for (const char c : intDigits) whole = whole * 10 + static_cast<unsigned>(c - '0');
         for (const char c : fracDigits) whole = whole * 10 + static_cast<unsigned>(c - '0');
-        static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-        const double magnitude = static_cast<double>(whole) / kPowers[fracDigits.size()];
+        const double magnitude = static_cast<double>(whole) / kPowersOfTen[fracDigits.size()];
         value = negative ? -magnitude : magnitude;
         return true;
     }

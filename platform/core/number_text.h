@@ -46,6 +46,10 @@ bool TryStrToFloat(std::string_view text, double& value, char decimalMark);
 // most one mark in the text): what the text converts to once every
 // otherMark in it is replaced by decimalMark.
 bool TryStrToFloat(std::string_view text, double& value, char decimalMark, char otherMark);
+// The fast form of that for the plain number texts that table files mostly
+// hold, "[-]digits[.digits]" with at most 15 digits: the value TryStrToFloat
+// gives with "." as a mark. False, value untouched, for every other text.
+bool TryPlainDecimalToFloat(std::string_view text, double& value);
 inline bool TryStrToFloat(std::string_view text, double& value) {
     return TryStrToFloat(text, value, FormatSettings.DecimalSeparator);
 }

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -177,10 +176,15 @@ size_t FileStream::ReadInto(LargeBytes& bytes, size_t n) {
 }
 
 void FileBytes::Load(const std::string& path) {
-    bytes_.Clear();
-    released_ = 0;
     FileStream file;
     file.Open(path);
+    Load(file);
+}
+
+void FileBytes::Load(FileStream& file) {
+    bytes_.Clear();
+    released_ = 0;
+    const std::string& path = file.Path();
     // One read for a regular file (one byte more, to see the end at once);
     // files that report no size (such as those under /proc) are read in blocks.
     const uint64_t size = file.Size();
@@ -274,15 +278,17 @@ class WholeText final : public FileText {
     std::string_view bytes_;
 };
 
-// Writes the text that text makes over target where it stands; false when
-// the text cannot be made (the file is then untouched), otherwise as WriteInPlace.
+// Writes the text that text makes over target where it stands (made whole
+// in memory first: a text that cannot be made must not leave the file half
+// overwritten). False when the text cannot be made, the file then untouched;
+// otherwise raises EFCreateError with the reason err when given (0: the
+// reason the file could not be opened) if the file cannot be opened, and
+// EWriteError as WriteInPlace does.
 bool MakeAndWriteInPlace(const std::string& path, const std::string& target, const struct stat& st,
-                         const FileText& text) {
-    // Made whole in memory first: a text that cannot be made must not leave
-    // the file half overwritten.
+                         const FileText& text, int err) {
     LargeBytes made;
     if (!text.Make([&made](std::string_view piece) { made.Append(piece); })) return false;
-    if (!WriteInPlace(target, st, made.View())) RaiseCreate(path, errno);
+    if (!WriteInPlace(target, st, made.View())) RaiseCreate(path, err != 0 ? err : errno);
     return true;
 }
 
@@ -309,7 +315,7 @@ bool WriteFileAtomically(const std::string& path, const FileText& text) {
         if (::access(target.c_str(), W_OK) != 0) RaiseCreate(path, errno);
         if ((st.st_mode & 0222) == 0) RaiseCreate(path, EACCES);
         // Replacing a file with further hard links would split it from them.
-        if (st.st_nlink > 1) return MakeAndWriteInPlace(path, target, st, text);
+        if (st.st_nlink > 1) return MakeAndWriteInPlace(path, target, st, text, 0);
     }
 
     const size_t slash = target.rfind('/');
@@ -321,7 +327,7 @@ bool WriteFileAtomically(const std::string& path, const FileText& text) {
     FileDescriptor fd(::mkostemp(tempName.data(), O_CLOEXEC));
     if (fd.Get() < 0) {
         const int err = errno;
-        if (exists && FolderRefused(err)) return MakeAndWriteInPlace(path, target, st, text);
+        if (exists && FolderRefused(err)) return MakeAndWriteInPlace(path, target, st, text, err);
         RaiseCreate(path, err);
     }
 
@@ -380,7 +386,8 @@ bool WriteFileAtomically(const std::string& path, const FileText& text) {
     if (!ok) {
         // A sticky folder keeps another user's file from being replaced, though
         // it may be writable.
-        if (exists && FolderRefused(createErr)) return MakeAndWriteInPlace(path, target, st, text);
+        if (exists && FolderRefused(createErr))
+            return MakeAndWriteInPlace(path, target, st, text, createErr);
         RaiseCreate(path, createErr);
     }
 

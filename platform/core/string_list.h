@@ -77,6 +77,7 @@ class FileStream {
     void Open(const std::string& path);
     // The size the file had when it was opened (0 for files that report none).
     uint64_t Size() const { return size_; }
+    const std::string& Path() const { return path_; }
     // Appends up to n more bytes of the file to bytes (growing it as needed);
     // the number appended, 0 at the end. Raises EFOpenError for a failed read
     // or when there is no memory for the bytes.
@@ -94,6 +95,8 @@ class FileBytes {
     // geöffnet werden. %s" (the full path, then the system's reason) when it
     // cannot be read, is no regular file or does not fit in memory.
     void Load(const std::string& path);
+    // The same for a file just opened.
+    void Load(FileStream& file);
     std::string_view View() const { return bytes_.View(); }
     // Gives back the memory of the bytes before upTo (a place within View())
     // that will not be read again; reads there give zeros afterwards.

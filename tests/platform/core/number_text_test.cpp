@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <vector>
 #include <random>
@@ -179,6 +180,48 @@ TEST(NumberText, ConversionErrorsNameTheTextInUtf8) {
               "'2,5ä' ist kein gültiger Gleitkommawert");
     EXPECT_EQ(MessageOf<EConvertError>([] { StrToInt("1.0\xDC"); }),
               "'1.0Ü' ist kein gültiger Integerwert");
+}
+
+// The fast form takes the plain number texts only, and gives exactly what the
+// full conversion gives for them.
+TEST(TryPlainDecimalToFloat, TakesPlainTextsOnlyAndAgreesWithTheFullConversion) {
+    const struct {
+        const char* text;
+        bool plain;
+    } cases[] = {{"0", true},
+                 {"-0", true},
+                 {"12", true},
+                 {"-3.25", true},
+                 {"5.", true},
+                 {".5", true},
+                 {"0.1", true},
+                 {"1562.609375", true},
+                 {"123456789012345", true},
+                 {"12345678.9012345", true},
+                 {"1234567890123456", false},
+                 {"0000000000000001", false},
+                 {"", false},
+                 {"-", false},
+                 {".", false},
+                 {"+1", false},
+                 {"1e5", false},
+                 {"1,5", false},
+                 {" 1", false},
+                 {"1 ", false},
+                 {"1.2.3", false},
+                 {"--1", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        double fast = 42;
+        EXPECT_EQ(TryPlainDecimalToFloat(c.text, fast), c.plain);
+        if (!c.plain) {
+            EXPECT_EQ(fast, 42);
+            continue;
+        }
+        double full = 0;
+        ASSERT_TRUE(TryStrToFloat(c.text, full, '.', ','));
+        EXPECT_EQ(std::bit_cast<uint64_t>(fast), std::bit_cast<uint64_t>(full));
+    }
 }
 
 }  // namespace
